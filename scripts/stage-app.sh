@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Puts the bundled files beside the program, only where they are missing:
+# a user's archive, template or settings are never replaced.
+set -euo pipefail
+dir=$1
+cli=${2:-}
+top=$(cd "$(dirname "$0")/.." && pwd)
+mkdir -p "$dir"
+for f in diario.frf manuale.pdf; do
+  if [ -f "$top/resources/$f" ] && [ ! -e "$dir/$f" ]; then cp "$top/resources/$f" "$dir/$f"; fi
+done
+if ! ls "$dir"/*.mdb >/dev/null 2>&1 && [ -n "$cli" ] && [ -x "$cli" ]; then
+  "$cli" new "$dir/schedario.mdb" >/dev/null 2>&1 || true
+fi

@@ -1,0 +1,84 @@
+// tonalba-cli: the diary's command-line tool. Runs without a display.
+
+#include "tools/clicommand.h"
+#include "data/formatsettings.h"
+
+#include <QGuiApplication>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+QList<CliCommand> &commandList()
+{
+    static QList<CliCommand> list;
+    return list;
+}
+
+void printUsage(FILE *out)
+{
+    QTextStream s(out);
+    s << "Usage: tonalba-cli <command> [arguments] [--locale NAME]\n\nCommands:\n";
+    for (const CliCommand &c : commandList())
+        s << "  " << c.usage << "\n";
+}
+} // namespace
+
+bool registerCliCommand(const CliCommand &command)
+{
+    commandList().append(command);
+    return true;
+}
+
+const QList<CliCommand> &cliCommands() { return commandList(); }
+
+void cliError(const QString &message)
+{
+    QTextStream(stderr) << message << "\n";
+}
+
+int cliUsage(const QString &message)
+{
+    if (!message.isEmpty()) cliError(message);
+    printUsage(stderr);
+    return 2;
+}
+
+int main(int argc, char **argv)
+{
+    // Fonts and pictures need a GUI application, but never a display.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
+    QStringList args = app.arguments().mid(1);
+    QString locale;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == "--locale") {
+            if (i + 1 >= args.size()) return cliUsage("--locale needs a value");
+            locale = args[i + 1];
+            args.remove(i, 2);
+            break;
+        }
+        if (args[i].startsWith("--locale=")) {
+            locale = args[i].mid(9);
+            args.remove(i);
+            break;
+        }
+    }
+    QString error;
+    if (!TFormatSettings::initFromEnvironment(locale, &error)) {
+        cliError(error);
+        return 2;
+    }
+
+    if (args.isEmpty() || args[0] == "--help" || args[0] == "-h") {
+        printUsage(args.isEmpty() ? stderr : stdout);
+        return args.isEmpty() ? 2 : 0;
+    }
+    const QString name = args.takeFirst();
+    for (const CliCommand &c : commandList()) {
+        if (c.name == name) return c.run(args);
+    }
+    return cliUsage(QString("Unknown command: %1").arg(name));
+}
