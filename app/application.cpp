@@ -1,0 +1,47 @@
+#include "app/application.h"
+#include "data/exceptions.h"
+
+#include <QMessageBox>
+#include <QWidget>
+
+TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Tonalba"));
+}
+
+QString TApplication::Title()
+{
+    return QStringLiteral("Tonalba");
+}
+
+std::function<void(const QString &)> &TApplication::showExceptionHook()
+{
+    static std::function<void(const QString &)> hook = [](const QString &message) {
+        QMessageBox box(QMessageBox::Critical, Title(), message, QMessageBox::Ok, QApplication::activeWindow());
+        box.exec();
+    };
+    return hook;
+}
+
+void TApplication::ShowException(const std::exception &error)
+{
+    QString message;
+    if (auto *e = dynamic_cast<const Exception *>(&error)) message = e->message();
+    else message = QString::fromUtf8(error.what());
+    if (showExceptionHook()) showExceptionHook()(message);
+}
+
+bool TApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const EAbort &) {
+        return true;
+    } catch (const std::exception &e) {
+        ShowException(e);
+        return true;
+    } catch (...) {
+        if (showExceptionHook()) showExceptionHook()(QStringLiteral("Errore imprevisto."));
+        return true;
+    }
+}

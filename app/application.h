@@ -1,0 +1,24 @@
+#pragma once
+// The program's application object. Failures raised inside event handlers
+// unwind to here: Qt must not see an exception leave a handler, so notify()
+// catches them, shows the message in a box titled with the application title,
+// and swallows the silent abort (EAbort) without a word.
+
+#include <QApplication>
+#include <functional>
+
+class TApplication : public QApplication
+{
+    Q_OBJECT
+public:
+    TApplication(int &argc, char **argv);
+
+    bool notify(QObject *receiver, QEvent *event) override;
+
+    // Shows a failure's message; tests replace it to collect messages.
+    static std::function<void(const QString &message)> &showExceptionHook();
+    static void ShowException(const std::exception &error);
+
+    // "Tonalba": the caption of message boxes.
+    static QString Title();
+};
