@@ -181,6 +181,7 @@ void TDiaryModel::attach()
 {
     m_diario->OnCalcFields = [this](TDataSet *ds) { DiarioCalcFields(ds); };
     m_diario->OnNewRecord = [this](TDataSet *ds) { DiarioNewRecord(ds); };
+    m_diario->OnFilterRecord = [this](TDataSet *ds, bool &accept) { DiarioFilterRecord(ds, accept); };
     m_intesta->OnCalcFields = [this](TDataSet *ds) { IntestaCalcFields(ds); };
 }
 
@@ -230,4 +231,34 @@ void TDiaryModel::IntestaCalcFields(TDataSet *)
 void TDiaryModel::DiarioNewRecord(TDataSet *)
 {
     DiarioData->SetAsDateTime(std::trunc(now()));
+}
+
+QString TDiaryModel::RowSearchText() const
+{
+    // AsString is each kind's plain text: short date (and time when not midnight),
+    // decimal integers, floats in full with the locale's separator, memos whole.
+    QString row;
+    for (const TField *f : m_diario->Fields()) {
+        row += QLatin1Char(' ');
+        row += f->AsString();
+    }
+    return row;
+}
+
+bool TDiaryModel::MatchesSearch(const QString &text) const
+{
+    return text.isEmpty() || RowSearchText().contains(text, Qt::CaseSensitive);
+}
+
+bool TDiaryModel::InPeriod(TDateTime day, TDateTime from, TDateTime to)
+{
+    if (from != 0 && day < from) return false;
+    if (to != 0 && day > to) return false;
+    return true;
+}
+
+void TDiaryModel::DiarioFilterRecord(TDataSet *, bool &Accept)
+{
+    if (PrintFilterActive) Accept = InPeriod(DiarioData->AsDateTime(), PeriodFrom, PeriodTo);
+    else Accept = MatchesSearch(SearchText);
 }

@@ -28,6 +28,21 @@ public:
     void DiarioCalcFields(TDataSet *DataSet);
     void IntestaCalcFields(TDataSet *DataSet);
     void DiarioNewRecord(TDataSet *DataSet);
+    // The row filter: the period test while PrintFilterActive, else the search test.
+    void DiarioFilterRecord(TDataSet *DataSet, bool &Accept);
+
+    // What the filter consults; the window keeps these in step with its controls.
+    bool PrintFilterActive = false;
+    QString SearchText;            // the search edit's text
+    TDateTime PeriodFrom = 0;      // 0 is the empty date: no bound
+    TDateTime PeriodTo = 0;
+
+    // The row as the search sees it: for each field in field-list order, one
+    // space and the field's plain text (stored fields, then calculated ones).
+    QString RowSearchText() const;
+    // Case-sensitive substring test of the row text; an empty text accepts every row.
+    bool MatchesSearch(const QString &text) const;
+    static bool InPeriod(TDateTime day, TDateTime from, TDateTime to);
 
     TDataSet *Diario() const { return m_diario; }
     TDataSet *Intesta() const { return m_intesta; }

@@ -18,6 +18,7 @@ QString floatToStr(double value, const TFormatSettings &fs = TFormatSettings::cu
 // General/Exponent/Fixed/Number/Currency with precision and digits.
 QString floatToStrF(double value, TFloatFormat format, int precision, int digits,
                     const TFormatSettings &fs = TFormatSettings::current());
+// The currency form with the settings' symbol, layout and decimals ("€ 1.234,50").
 QString currToStr(double value, const TFormatSettings &fs = TFormatSettings::current());
 
 // Parsing: optional blanks around, optional sign, digits with the decimal

@@ -351,4 +351,82 @@ TEST_F(DiaryTest, FieldTextConversions)
     EXPECT_EQ(m.DiarioPeso->DisplayText(), "");
 }
 
+TEST_F(DiaryTest, SearchMatchesTheRowTextCaseSensitively)
+{
+    Diary d;
+    d.setHeight(1.60);
+    // id 1: Normale; 2: Normale - alta; 3: Ottimale with "normale" in a note;
+    // 4: obese; 5: SX_MIN_1 80 and SX_MAX_1 125 as neighbours.
+    d.addDay({80}, {125});
+    d.addDay({85}, {135});
+    d.addDay({70}, {110});
+    d.addDay({70}, {110}, 95.0);
+    QList<QVariant> v(16);
+    v[1] = 45001.0;
+    v[15] = QStringLiteral("pressione normale");
+    v[2] = 70;
+    v[3] = 110;
+    d.diario.addRow(v);
+    d.open();
+    d.diario.SetFiltered(true);
+    struct Case
+    {
+        QString search;
+        QList<int> ids;
+    } cases[] = {
+        {"Normale", {1, 2}},
+        {"Obesità", {4}},
+        {"80 125", {1}},
+        {"normale", {5}},
+        {"15/03/2023", {1, 2, 3, 4}},
+        {"", {1, 2, 3, 4, 5}},
+        {"nothing like this", {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.search.toStdString());
+        d.model->SearchText = c.search;
+        QList<int> ids;
+        for (d.diario.First(); !d.diario.Eof(); d.diario.Next()) ids << d.model->DiarioID_Diario->AsInteger();
+        EXPECT_EQ(ids, c.ids);
+    }
+}
+
+TEST_F(DiaryTest, PeriodTestHasInclusiveAndOptionalBounds)
+{
+    const TDateTime day = fromQDate(QDate(2024, 3, 5));
+    struct Case
+    {
+        const char *name;
+        TDateTime from, to;
+        bool in;
+    } cases[] = {
+        {"no bounds", 0, 0, true},
+        {"from the day", day, 0, true},
+        {"to the day", 0, day, true},
+        {"the day only", day, day, true},
+        {"after", day + 1, 0, false},
+        {"before", 0, day - 1, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(TDiaryModel::InPeriod(day, c.from, c.to), c.in);
+    }
+}
+
+TEST_F(DiaryTest, PrintFilterIgnoresTheSearchText)
+{
+    Diary d;
+    d.setHeight(1.60);
+    d.addDay({80}, {125});
+    d.open();
+    d.diario.SetFiltered(true);
+    d.model->SearchText = "no such text";
+    d.model->PrintFilterActive = true;
+    d.diario.First();
+    EXPECT_FALSE(d.diario.IsEmpty());
+    d.model->PeriodFrom = 45001;
+    d.diario.First();
+    EXPECT_TRUE(d.diario.IsEmpty());
+}
+
 } // namespace
