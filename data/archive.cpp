@@ -1,0 +1,114 @@
+#include "data/archive.h"
+#include "data/engine_p.h"
+
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <sqlite3.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+const QString kSource = QStringLiteral("DAO.DBEngine");
+
+const char *const kSchema =
+    "PRAGMA journal_mode=DELETE;"
+    "BEGIN;"
+    "CREATE TABLE \"Diario\" ("
+    " \"ID_Diario\" INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " \"Data\" DATETIME,"
+    " \"SX_MIN_1\" INT, \"SX_MAX_1\" INT, \"SX_PULS_1\" INT,"
+    " \"DX_MIN_1\" INT, \"DX_MAX_1\" INT, \"DX_PULS_1\" INT,"
+    " \"SX_MIN_2\" INT, \"SX_MAX_2\" INT, \"SX_PULS_2\" INT,"
+    " \"DX_MIN_2\" INT, \"DX_MAX_2\" INT, \"DX_PULS_2\" INT,"
+    " \"Peso\" DOUBLE,"
+    " \"Note\" MEMO);"
+    "CREATE INDEX \"Data\" ON \"Diario\" (\"Data\");"
+    "CREATE TABLE \"Intestazione\" ("
+    " \"Nome\" VARCHAR(255),"
+    " \"Data_Nascita\" DATETIME,"
+    " \"Altezza\" DOUBLE,"
+    " \"Terapia\" MEMO,"
+    " \"Data_terapia\" DATETIME);"
+    "INSERT INTO \"Intestazione\" (\"Nome\") VALUES ('Inserire nome');"
+    "COMMIT;";
+
+[[noreturn]] void fail(int number, const QString &text) { dao::raise(nullptr, number, kSource, text); }
+
+// A fresh name in the target's folder, so the final rename stays on one file system.
+QString siblingTempName(const QString &target)
+{
+    QTemporaryFile tmp(QFileInfo(target).absolutePath() + QStringLiteral("/.tonalba-XXXXXX.tmp"));
+    tmp.setAutoRemove(false);
+    if (!tmp.open()) fail(dao::errCannotOpenFile, QStringLiteral("Cannot create a file in the folder of '%1': %2.").arg(target, tmp.errorString()));
+    const QString name = tmp.fileName();
+    tmp.close();
+    QFile::remove(name);
+    return name;
+}
+} // namespace
+
+void TArchive::create(const QString &path)
+{
+    if (QFileInfo::exists(path)) fail(dao::errDatabaseExists, QStringLiteral("Database already exists: '%1'.").arg(path));
+    const QString tmp = siblingTempName(path);
+    sqlite3 *db = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(tmp).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    char *msg = nullptr;
+    if (rc == SQLITE_OK) rc = sqlite3_exec(db, kSchema, nullptr, nullptr, &msg);
+    const QString text = QString::fromUtf8(msg ? msg : db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    sqlite3_free(msg);
+    sqlite3_close_v2(db);
+    if (rc != SQLITE_OK) {
+        QFile::remove(tmp);
+        fail(dao::numberForSqliteWrite(rc), QStringLiteral("Cannot create the archive '%1' (SQLite: %2).").arg(path, text));
+    }
+    // link() refuses an existing name, so a file that appeared meanwhile is never replaced.
+    const int linked = ::link(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData());
+    const int err = errno;
+    QFile::remove(tmp);
+    if (linked != 0) {
+        if (err == EEXIST) fail(dao::errDatabaseExists, QStringLiteral("Database already exists: '%1'.").arg(path));
+        fail(dao::errCannotOpenFile, QStringLiteral("Cannot create the archive '%1': %2.").arg(path, QString::fromLocal8Bit(strerror(err))));
+    }
+}
+
+void TArchive::copy(const QString &source, const QString &target)
+{
+    if (!QFileInfo(source).isFile()) fail(dao::errFileNotFound, QStringLiteral("Could not find file '%1'.").arg(source));
+    sqlite3 *src = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(source).constData(), &src, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK) sqlite3_busy_timeout(src, 5000);
+    const QString tmp = siblingTempName(target);
+    sqlite3 *dst = nullptr;
+    if (rc == SQLITE_OK)
+        rc = sqlite3_open_v2(QFile::encodeName(tmp).constData(), &dst, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    QString text;
+    if (rc == SQLITE_OK) {
+        sqlite3_backup *b = sqlite3_backup_init(dst, "main", src, "main");
+        if (b) {
+            rc = sqlite3_backup_step(b, -1);
+            sqlite3_backup_finish(b);
+            rc = rc == SQLITE_DONE ? SQLITE_OK : rc;
+        } else {
+            rc = sqlite3_errcode(dst);
+        }
+        if (rc == SQLITE_OK) rc = sqlite3_exec(dst, "PRAGMA journal_mode=DELETE; PRAGMA quick_check;", nullptr, nullptr, nullptr);
+    }
+    if (rc != SQLITE_OK) text = QString::fromUtf8(sqlite3_errmsg(dst && sqlite3_errcode(dst) != SQLITE_OK ? dst : src));
+    sqlite3_close_v2(dst);
+    sqlite3_close_v2(src);
+    if (rc != SQLITE_OK) {
+        QFile::remove(tmp);
+        QFile::remove(tmp + QStringLiteral("-journal"));
+        fail((rc & 0xff) == SQLITE_NOTADB ? 3343 : dao::numberForSqliteWrite(rc),
+             QStringLiteral("Cannot copy the archive '%1' to '%2' (SQLite: %3).").arg(source, target, text));
+    }
+    if (::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(target).constData()) != 0) {
+        const int err = errno;
+        QFile::remove(tmp);
+        fail(dao::errCannotOpenFile, QStringLiteral("Cannot copy the archive '%1' to '%2': %3.")
+                                         .arg(source, target, QString::fromLocal8Bit(strerror(err))));
+    }
+}
