@@ -1,0 +1,31 @@
+#include "controls/dbtext.h"
+#include "data/field.h"
+
+TDBText::TDBText(QWidget *parent) : QLabel(parent)
+{
+    setTextFormat(Qt::PlainText);
+    m_link.OnDataChange = [this] { dataChange(); };
+}
+
+TDBText::~TDBText()
+{
+    m_link.OnDataChange = nullptr;
+    m_link.SetDataSource(nullptr);
+}
+
+void TDBText::SetDataSource(TDataSource *source)
+{
+    m_link.SetDataSource(source);
+    dataChange();
+}
+
+void TDBText::SetDataField(const QString &name)
+{
+    m_link.SetFieldName(name);
+}
+
+void TDBText::dataChange()
+{
+    TField *f = m_link.Field();
+    setText(f ? f->DisplayText() : QString());
+}

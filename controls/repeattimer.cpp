@@ -1,0 +1,27 @@
+#include "controls/repeattimer.h"
+
+#include <QTimerEvent>
+
+TRepeatTimer::TRepeatTimer(QObject *parent) : QObject(parent) {}
+
+void TRepeatTimer::start(int msec)
+{
+    m_interval = msec;
+    m_timer.start(msec, this);
+}
+
+void TRepeatTimer::stop()
+{
+    m_timer.stop();
+}
+
+void TRepeatTimer::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() == m_timer.timerId()) fire();
+    else QObject::timerEvent(event);
+}
+
+void TRepeatTimer::fire()
+{
+    if (OnTimer) OnTimer();
+}
