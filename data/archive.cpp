@@ -74,9 +74,34 @@ void TArchive::create(const QString &path)
     }
 }
 
+void TArchive::verify(const QString &path)
+{
+    if (!QFileInfo(path).isFile()) fail(dao::errFileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+    sqlite3 *db = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    QString verdict;
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 5000);
+        sqlite3_stmt *st = nullptr;
+        rc = sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &st, nullptr);
+        if (rc == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+            verdict = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+        else if (rc == SQLITE_OK)
+            rc = sqlite3_errcode(db);
+        sqlite3_finalize(st);
+    }
+    const QString text = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    sqlite3_close_v2(db);
+    if (verdict == QLatin1String("ok")) return;
+    if ((rc & 0xff) == SQLITE_NOTADB)
+        fail(3343, QStringLiteral("Unrecognized database format '%1' (SQLite: %2).").arg(path, text));
+    fail(dao::errNotADatabase, QStringLiteral("The archive '%1' is damaged (SQLite: %2).")
+                                   .arg(path, verdict.isEmpty() ? text : verdict));
+}
+
 void TArchive::copy(const QString &source, const QString &target)
 {
-    if (!QFileInfo(source).isFile()) fail(dao::errFileNotFound, QStringLiteral("Could not find file '%1'.").arg(source));
+    verify(source);
     sqlite3 *src = nullptr;
     int rc = sqlite3_open_v2(QFile::encodeName(source).constData(), &src, SQLITE_OPEN_READWRITE, nullptr);
     if (rc == SQLITE_OK) sqlite3_busy_timeout(src, 5000);

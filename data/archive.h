@@ -24,6 +24,11 @@ public:
     // row (Nome "Inserire nome"). Refuses an existing file. Throws EDaoError.
     static void create(const QString &path);
     // Copies an archive through SQLite into target, replacing it atomically when
-    // it exists. Throws EDaoError; the target is untouched on failure.
+    // it exists. A source that fails SQLite's quick check is refused
+    // (errNotADatabase), so a damaged archive never replaces a good copy.
+    // Throws EDaoError; the target is untouched on failure.
     static void copy(const QString &source, const QString &target);
+    // Throws EDaoError (errNotADatabase, or 3343 for a file that is not a
+    // database at all) unless the archive passes SQLite's quick check.
+    static void verify(const QString &path);
 };

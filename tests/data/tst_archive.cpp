@@ -1,0 +1,55 @@
+// Archive copies: a damaged source never replaces a good copy.
+
+#include "tst_engine_util.h"
+
+#include <QTemporaryDir>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST(Archive, CopyRefusesADamagedSourceAndKeepsTheTarget)
+{
+    QTemporaryDir dir;
+    const QString archive = dir.filePath("rossi.mdb");
+    const QString backup = dir.filePath("rossi_backup.mdk");
+    TArchive::create(archive);
+    testutil::addDays(archive, 400);
+    TArchive::copy(archive, backup);
+    const QByteArray goodBackup = readAll(backup);
+    EXPECT_NO_THROW(TArchive::verify(backup));
+
+    QFile f(archive);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    for (int page = 2; page < 8; ++page) {
+        f.seek(4096 * page);
+        f.write(QByteArray(16, '\x5a'));
+    }
+    f.close();
+
+    try {
+        TArchive::copy(archive, backup);
+        FAIL() << "a damaged archive was copied";
+    } catch (const EDaoError &e) {
+        EXPECT_EQ(e.number(), dao::errNotADatabase);
+    }
+    EXPECT_EQ(readAll(backup), goodBackup);
+    EXPECT_EQ(testutil::folderEntries(dir.path()), (QStringList{"rossi.mdb", "rossi_backup.mdk"}));
+
+    QFile junk(dir.filePath("junk.mdb"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray(5000, 'j'));
+    junk.close();
+    try {
+        TArchive::verify(dir.filePath("junk.mdb"));
+        FAIL() << "junk accepted";
+    } catch (const EDaoError &e) {
+        EXPECT_EQ(e.number(), 3343);
+    }
+}
+
+} // namespace
