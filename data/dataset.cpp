@@ -32,8 +32,11 @@ TDataSet::TDataSet(QObject *owner) : QObject(owner)
 
 TDataSet::~TDataSet()
 {
-    // Subclasses close their own cursor; here only detach what points at us.
-    for (TDataSource *s : std::as_const(m_sources)) s->SetDataSet(nullptr);
+    // Subclasses close their own cursor; here only detach what points at us,
+    // without reaching the storage's operations, which are gone by now.
+    m_destroying = true;
+    const QList<TDataSource *> sources = m_sources;
+    for (TDataSource *s : sources) s->SetDataSet(nullptr);
     for (TField *f : std::as_const(m_fields)) f->m_dataSet = nullptr;
 }
 
@@ -177,7 +180,7 @@ void TDataSet::SetState(DataSetState value)
 
 void TDataSet::UpdateBufferCount()
 {
-    if (!IsCursorOpen() && m_state == DataSetState::Inactive) return;
+    if (m_destroying || (!IsCursorOpen() && m_state == DataSetState::Inactive)) return;
     int count = 1;
     for (TDataSource *s : std::as_const(m_sources))
         for (TDataLink *l : s->links())
@@ -481,36 +484,41 @@ void TDataSet::SetFieldData(TField *field, const QVariant &value)
 }
 
 namespace {
-// Reads the field's text when opened, writes it back when closed.
+// Reads the field's value when opened, writes it back when closed. Memos hold
+// text (UTF-8 in the stream); other blobs hold their bytes unchanged.
 class TBufferBlobStream : public QBuffer
 {
 public:
-    TBufferBlobStream(TField *field, QIODevice::OpenMode mode) : m_field(field)
+    TBufferBlobStream(TField *field, QIODevice::OpenMode mode)
+        : m_field(field), m_text(field->DataType() == ftMemo || field->DataType() == ftFmtMemo)
     {
-        if (!(mode & QIODevice::Truncate) && mode != QIODevice::WriteOnly)
-            m_data = field->GetData().toString().toUtf8();
+        if (!(mode & QIODevice::Truncate) && mode != QIODevice::WriteOnly) {
+            const QVariant v = field->GetData();
+            m_data = m_text ? v.toString().toUtf8() : v.toByteArray();
+        }
         setBuffer(&m_data);
         open(mode);
     }
     ~TBufferBlobStream() override
     {
-        if (m_written && m_field->DataSet()) {
-            const QString text = QString::fromUtf8(m_data);
-            m_field->SetData(text.isEmpty() ? QVariant() : QVariant(text));
-        }
+        if (!m_written || !m_field->DataSet()) return;
+        if (m_data.isEmpty()) m_field->SetData(QVariant());
+        else if (m_text) m_field->SetData(QString::fromUtf8(m_data));
+        else m_field->SetData(m_data);
     }
 
 protected:
     qint64 writeData(const char *data, qint64 len) override
     {
         m_written = true;
-        // Writing replaces the text from the position on.
+        // Writing replaces the value from the position on.
         m_data.truncate(int(pos()));
         return QBuffer::writeData(data, len);
     }
 
 private:
     TField *m_field;
+    bool m_text;
     QByteArray m_data;
     bool m_written = false;
 };

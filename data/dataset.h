@@ -236,4 +236,5 @@ private:
     int m_calcCount = 0;
     TRecordBuffer *m_calcBuffer = nullptr;
     TRecordBuffer *m_filterBuffer = nullptr;
+    bool m_destroying = false;
 };

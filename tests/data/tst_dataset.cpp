@@ -519,4 +519,48 @@ TEST(DataSet, BookmarksReturnToTheRecord)
     EXPECT_EQ(f.value->AsInteger(), 130);
 }
 
+TEST(DataSet, BlobsKeepTheirBytesAndMemosTheirText)
+{
+    TMemoryDataSet ds;
+    ds.addColumn("Picture", ftBlob);
+    ds.addColumn("Note", ftMemo);
+    ds.addRow({QVariant(), QVariant()});
+    ds.Open();
+    auto *picture = static_cast<TBlobField *>(ds.FieldByName("Picture"));
+    auto *note = static_cast<TMemoField *>(ds.FieldByName("Note"));
+    const QByteArray bytes("\xff\xd8\x00\x80\xe9 binary", 13);
+    ds.Edit();
+    picture->SetAsBytes(bytes);
+    note->SetAsString(QStringLiteral("città\r\nseconda riga"));
+    ds.Post();
+    EXPECT_EQ(picture->AsBytes(), bytes);
+    EXPECT_EQ(note->AsString(), QStringLiteral("città\r\nseconda riga"));
+    EXPECT_EQ(note->DisplayText(), "(MEMO)");
+    note->FirstLineOnly = true;
+    EXPECT_EQ(note->DisplayText(), QStringLiteral("città"));
+
+    // A shorter write from the start keeps only the new bytes.
+    ds.Edit();
+    {
+        auto stream = ds.CreateBlobStream(note, QIODevice::ReadWrite);
+        stream->write("ok");
+    }
+    EXPECT_EQ(note->AsString(), "ok");
+    ds.Cancel();
+}
+
+TEST(DataSet, DestroyedWhileASourceIsAttached)
+{
+    TDataSource src;
+    CountingLink link;
+    link.SetDataSource(&src);
+    {
+        Fixture f;
+        src.SetDataSet(&f.ds);
+        f.ds.Open();
+    }
+    EXPECT_EQ(src.DataSet(), nullptr);
+    EXPECT_FALSE(link.Active());
+}
+
 } // namespace
