@@ -1,12 +1,21 @@
 #include "app/application.h"
 #include "data/exceptions.h"
 
+#include <QFont>
 #include <QMessageBox>
 #include <QWidget>
 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Tonalba"));
+    substituteFonts();
+}
+
+void TApplication::substituteFonts()
+{
+    // Layouts are drawn for Arial's metrics; Liberation Sans has the same widths.
+    for (const char *family : {"Arial", "Arial Cyr", "Microsoft Sans Serif", "MS Sans Serif"})
+        QFont::insertSubstitution(QString::fromLatin1(family), QStringLiteral("Liberation Sans"));
 }
 
 QString TApplication::Title()

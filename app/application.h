@@ -21,4 +21,6 @@ public:
 
     // "Tonalba": the caption of message boxes.
     static QString Title();
+    // Maps the Windows fonts the windows are laid out with onto metric twins.
+    static void substituteFonts();
 };

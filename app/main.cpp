@@ -1,22 +1,39 @@
 // The diary program.
 
 #include "app/application.h"
+#include "app/frm_main.h"
+#include "app/frm_stampa.h"
 #include "data/formatsettings.h"
+#include "settings/formplacement.h"
 
 #include <QMessageBox>
 
 int main(int argc, char **argv)
 {
     TApplication app(argc, argv);
-    TApplication::setApplicationName(QStringLiteral("Tonalba"));
 
     QString error;
     if (!TFormatSettings::initFromEnvironment(QString(), &error)) {
-        QMessageBox::critical(nullptr, QStringLiteral("Tonalba"), error);
+        QMessageBox::critical(nullptr, TApplication::Title(), error);
+        return 2;
+    }
+    TFormPlacement::SetErrorDisplay([](const Exception &e) { TApplication::ShowException(e); });
+
+    // Qt has taken its own options (-platform and the like) out of the arguments.
+    const QStringList arguments = app.arguments().mid(1);
+    int status = 0;
+    try {
+        Tfrm_main frm_main(arguments);
+        // A failed connection ends the program here; the window still saves its placement.
+        if (frm_main.TerminateRequested()) return 1;
+        Tfrm_stampa frm_stampa(&frm_main);
+        frm_main.frm_stampa = &frm_stampa;
+        frm_main.show();
+        status = app.exec();
+        frm_main.frm_stampa = nullptr;
+    } catch (const std::exception &e) {
+        TApplication::ShowException(e);
         return 1;
     }
-    // The main window arrives with the start-up work; until then say so.
-    QMessageBox::information(nullptr, QStringLiteral("Tonalba"),
-                             QStringLiteral("Tonalba: la finestra principale non è ancora disponibile."));
-    return 0;
+    return status;
 }
