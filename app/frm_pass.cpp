@@ -7,6 +7,26 @@
 #include <QListWidget>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <functional>
+
+namespace {
+// A list that tells apart a choice made with the keys from the current row
+// Qt sets by itself (on focus, when filled).
+class TChoiceList : public QListWidget
+{
+public:
+    using QListWidget::QListWidget;
+    std::function<void()> OnKeyChoice;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const int before = currentRow();
+        QListWidget::keyPressEvent(event);
+        if (currentRow() >= 0 && currentRow() != before && OnKeyChoice) OnKeyChoice();
+    }
+};
+} // namespace
 
 TSimpleComboBox::TSimpleComboBox(QWidget *parent) : QWidget(parent)
 {
@@ -15,7 +35,8 @@ TSimpleComboBox::TSimpleComboBox(QWidget *parent) : QWidget(parent)
     layout->setSpacing(0);
     m_edit = new QLineEdit(this);
     m_edit->setReadOnly(true);
-    m_list = new QListWidget(this);
+    auto *list = new TChoiceList(this);
+    m_list = list;
     layout->addWidget(m_edit);
     layout->addWidget(m_list);
     setFocusProxy(m_list);
@@ -24,11 +45,10 @@ TSimpleComboBox::TSimpleComboBox(QWidget *parent) : QWidget(parent)
         m_edit->setText(item->text());
         emit Click();
     });
-    connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (m_filling || row < 0) return;
-        m_edit->setText(m_list->item(row)->text());
-        if (m_list->hasFocus()) emit Click();
-    });
+    list->OnKeyChoice = [this] {
+        m_edit->setText(m_list->currentItem()->text());
+        emit Click();
+    };
     connect(m_list, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
         m_edit->setText(item->text());
         emit Click();
@@ -37,11 +57,9 @@ TSimpleComboBox::TSimpleComboBox(QWidget *parent) : QWidget(parent)
 
 void TSimpleComboBox::setItems(const QStringList &items)
 {
-    m_filling = true;
     m_list->clear();
     m_list->addItems(items);
     m_list->setCurrentRow(-1);
-    m_filling = false;
 }
 
 QStringList TSimpleComboBox::items() const
@@ -60,7 +78,7 @@ Tfrm_pass::Tfrm_pass(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frm_pass"));
     setWindowTitle(QString());
-    QFont f = font();
+    QFont f(QStringLiteral("Microsoft Sans Serif"));
     f.setBold(true);
     f.setPixelSize(13);
     setFont(f);

@@ -28,7 +28,6 @@ signals:
 private:
     QLineEdit *m_edit;
     QListWidget *m_list;
-    bool m_filling = false;
 };
 
 class Tfrm_pass : public QDialog

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -190,6 +191,22 @@ private slots:
             QVERIFY(w.Diario->Active());
             QCOMPARE(w.model->IntestaNome->AsString(), QString("Rossi Mario"));
         }
+    }
+
+    void chooserClosesOnlyOnAChoice()
+    {
+        Tfrm_pass chooser;
+        chooser.ComboBox1->setItems({"alfa", "Beta", "gamma"});
+        chooser.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chooser));
+        chooser.ComboBox1->list()->setFocus();
+        QCoreApplication::processEvents();
+        // Getting the focus is no choice, even though the list then has a current row.
+        QVERIFY(chooser.isVisible());
+        QCOMPARE(chooser.chosen(), QString());
+        QTest::keyClick(chooser.ComboBox1->list(), Qt::Key_End);
+        QVERIFY(!chooser.isVisible());
+        QCOMPARE(chooser.chosen(), QString("gamma"));
     }
 
     void noArchiveShowsTheEngineErrorAndCreatesNothing()
