@@ -46,6 +46,19 @@ QString applicationFolder()
     return withSlash(folder);
 }
 
+void stageInstalledResources(const QString &folder)
+{
+    const QString shared = QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tonalba/");
+    if (!QFileInfo(shared).isDir() || QFileInfo(shared).canonicalFilePath() == QFileInfo(folder).canonicalFilePath())
+        return;
+    for (const char *name : {"diario.frf", "manuale.pdf", "tonalba.html"}) {
+        const QString file = QString::fromLatin1(name);
+        if (QFileInfo::exists(shared + file) && !QFileInfo::exists(folder + file)) QFile::copy(shared + file, folder + file);
+    }
+    if (listArchives(folder).isEmpty() && QFileInfo::exists(shared + QStringLiteral("schedario.mdb")))
+        QFile::copy(shared + QStringLiteral("schedario.mdb"), folder + QStringLiteral("schedario.mdb"));
+}
+
 QString archiveNameFromArgument(const QString &argument)
 {
     QString name = argument;

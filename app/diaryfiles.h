@@ -12,6 +12,11 @@ namespace DiaryFiles {
 // else the executable's folder, else (not writable) $XDG_DATA_HOME/tonalba.
 QString applicationFolder();
 
+// An installed program keeps its template, manual and empty archive in
+// <prefix>/share/tonalba: copies them into `folder` where missing there
+// (the empty archive only when the folder holds no archive at all).
+void stageInstalledResources(const QString &folder);
+
 // The archive name an argument names: the file-name part, cut before its first ".".
 QString archiveNameFromArgument(const QString &argument);
 

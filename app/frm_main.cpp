@@ -614,6 +614,7 @@ void Tfrm_main::FormCreate(const QStringList &arguments)
     // Qt scales windows by the screen's pixels per inch itself; nothing to do twice.
     SetPrintFilterActive(false);
     AppFolder = DiaryFiles::applicationFolder();
+    DiaryFiles::stageInstalledResources(AppFolder);
     try {
         Database->Close();
     } catch (const Exception &) {
