@@ -27,6 +27,7 @@ build-asan: deps
 test: build-test build-asan
 	cd build/test && ctest --output-on-failure -j $(JOBS)
 	cd build/asan && ctest --output-on-failure -j $(JOBS)
+	scripts/fuzz-report.sh
 
 bench: deps
 	@cmake -S . -B build/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTONALBA_TESTS=OFF -DTONALBA_BENCH=ON >/dev/null

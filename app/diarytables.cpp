@@ -5,15 +5,16 @@
 #include <QRegularExpression>
 #include <cmath>
 
-TDiaryTables::TDiaryTables(QObject *owner) : QObject(owner)
+TDiaryTables::TDiaryTables(QObject *owner, QObject *componentOwner) : QObject(owner)
 {
-    Database = new TDaoDatabase(this);
+    QObject *holder = componentOwner ? componentOwner : this;
+    Database = new TDaoDatabase(holder);
     Database->setObjectName(QStringLiteral("Database"));
-    Diario = new TDaoTable(this);
+    Diario = new TDaoTable(holder);
     Diario->setObjectName(QStringLiteral("Diario"));
-    Intesta = new TDaoTable(this);
+    Intesta = new TDaoTable(holder);
     Intesta->setObjectName(QStringLiteral("Intesta"));
-    Model = new TDiaryModel(this, Diario, Intesta);
+    Model = new TDiaryModel(holder, Diario, Intesta);
     Model->attach();
     configureDiario(Diario, Database, Model);
     configureIntesta(Intesta, Database);

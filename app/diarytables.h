@@ -22,7 +22,9 @@ class TDiaryTables : public QObject
 {
     Q_OBJECT
 public:
-    explicit TDiaryTables(QObject *owner = nullptr);
+    // The components (database, tables, fields) go on componentOwner when given,
+    // so a window can hold them by name as the program's own window does.
+    explicit TDiaryTables(QObject *owner = nullptr, QObject *componentOwner = nullptr);
     ~TDiaryTables() override;
 
     static void configureDiario(TDaoTable *table, TDaoDatabase *database, TDiaryModel *model);

@@ -3,9 +3,12 @@
 #include "tools/clicommand.h"
 #include "data/formatsettings.h"
 
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 QList<CliCommand> &commandList()
@@ -49,6 +52,15 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
         && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt wants a private runtime folder and complains on stderr without one.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QByteArray dir = QDir::tempPath().toLocal8Bit() + "/tonalba-runtime-" + QByteArray::number(getuid());
+        if (QDir().mkpath(QString::fromLocal8Bit(dir))) {
+            QFile::setPermissions(QString::fromLocal8Bit(dir), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                                    | QFileDevice::ExeOwner);
+            qputenv("XDG_RUNTIME_DIR", dir);
+        }
+    }
     QGuiApplication app(argc, argv);
 
     QStringList args = app.arguments().mid(1);

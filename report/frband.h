@@ -1,0 +1,64 @@
+#pragma once
+// TfrBand: one band of a design page while a report is built, made from a band
+// object (or empty for a type the page lacks). This holds what expressions
+// read: the band's type and dataset, its record counters, group level, and the
+// aggregate accumulators registered for it. Accumulators are kept sorted by
+// AggregateKey, so accumulators over the same argument text sit together and
+// are evaluated once per record.
+
+#include "report/frvariant.h"
+
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <functional>
+
+class TfrPage;
+class TfrBandView;
+class TfrDataset;
+class TfrView;
+
+class TfrBand
+{
+public:
+    TfrBand(int type, TfrPage *page) : Type(type), Page(page) {}
+
+    int Type;
+    TfrPage *Page;
+    TfrBand *Next = nullptr, *Prev = nullptr, *Last = nullptr;
+    TfrBandView *View = nullptr;
+    QList<TfrView *> Objects;
+    int X = 0, Y = 0, Width = 0, Height = 0;
+
+    TfrDataset *DataSet = nullptr;
+    QString GroupCondition;
+    TfrVariant LastGroupValue;
+    TfrBand *Footer = nullptr;
+    int GroupLevel = 0;
+
+    int LineNo = 0;          // LINE#
+    int LineThrough = 0;     // LINETHROUGH#
+
+    struct Accumulator
+    {
+        QString function;    // SUM, AVG, MIN, MAX
+        QString argument;
+        double value = 0;
+    };
+    QMap<QString, Accumulator> Aggregates;
+    int Count = 0;           // records accumulated (n)
+    int GroupCount = 0;
+    QMap<QString, QList<double>> ColumnAggregates;
+
+    // Upper-case function, "(", argument, ")", object name, a character whose
+    // code is the name's length, a character whose code is the group level.
+    static QString AggregateKey(const QString &function, const QString &argument, const QString &objectName,
+                                int groupLevel);
+    static double StartValue(const QString &function);
+    void AddAggregate(const QString &function, const QString &argument, const QString &objectName, int groupLevel);
+    // Adds the current record: evaluates each distinct consecutive argument once.
+    void Accumulate(const std::function<TfrVariant(const QString &)> &evaluate);
+    // A group of this level ended.
+    void ResetAggregates(int groupLevel);
+    bool FindAggregate(const QString &key, double &value) const;
+};

@@ -1,0 +1,30 @@
+#pragma once
+// Reads a template stream into a report. Layout versions 21 to 27 are read
+// (20 or less counts as 21 without a version byte). The reader trusts nothing:
+// counts are checked against the bytes left, picture end positions must lie
+// ahead inside the stream, object page indexes must name a page read before,
+// and page records stop at 256, so a hostile stream ends the load as corrupt
+// rather than looping or exhausting memory. A corrupt stream is reported
+// through the message sink and leaves one empty page and no datasets.
+
+#include <QByteArray>
+
+class TfrReport;
+
+class TfrTemplateReader
+{
+public:
+    explicit TfrTemplateReader(TfrReport &report) : m_report(report) {}
+    // `base` is the absolute position of data[0] in its stream. False when the
+    // stream was corrupt (the message has been shown).
+    bool read(const QByteArray &data, qint64 base = 0);
+
+    static QString corruptMessage();
+    static QString missingDatasetMessage(const QString &name);
+    static QString unknownAddInMessage(const QString &className);
+
+    static constexpr int MaxPages = 256;
+
+private:
+    TfrReport &m_report;
+};
