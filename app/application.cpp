@@ -9,6 +9,7 @@ TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Tonalba"));
     substituteFonts();
+    SetExceptionHandler([](const std::exception &e) { ShowException(e); });
 }
 
 void TApplication::substituteFonts()

@@ -17,6 +17,11 @@
 #include "data/lockfile.h"
 #include "grid/colors.h"
 #include "grid/exrichdbgrid.h"
+#include "report/frbuilder.h"
+#include "report/frmessagesink.h"
+#include "report/preview/frpreview.h"
+#include "report/frregistry.h"
+#include "report/frreport.h"
 #include "settings/formstorage.h"
 
 #include <QCloseEvent>
@@ -26,6 +31,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
@@ -44,6 +50,55 @@ const QString kConnectionError = QStringLiteral("   Errore di connessione al DB.
 const QString kDamagedArchive =
     QStringLiteral("   L'archivio è danneggiato: la copia di sicurezza precedente è stata conservata.   ");
 const QString kArchiveExists = QStringLiteral("   Esiste già un archivio con il nome %1: scegliere un altro nome.   ");
+
+// The report engine's messages (a dataset missing from a template, a damaged
+// template, a build error) shown as the program's message boxes.
+void showReportMessage(const QString &text, const QString &caption, TfrMessageIcon icon)
+{
+    QString shown = text;
+    shown.replace(QLatin1String("\n\r"), QLatin1String("\n")).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const QMessageBox::Icon kind = icon == TfrMessageIcon::Error     ? QMessageBox::Critical
+                                   : icon == TfrMessageIcon::Warning ? QMessageBox::Warning
+                                                                     : QMessageBox::Information;
+    QMessageBox box(kind, caption.isEmpty() ? TApplication::Title() : caption, shown, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+// While a template loads: notes whether the engine reported it damaged (its
+// load never throws for that), passing every message on as before.
+class TemplateLoadWatch
+{
+public:
+    TemplateLoadWatch()
+    {
+        m_previous = frSetMessageSink([this](const QString &text, const QString &caption, TfrMessageIcon icon) {
+            if (icon == TfrMessageIcon::Error) m_damaged = true;
+            forward(text, caption, icon);
+        });
+    }
+    ~TemplateLoadWatch() { frSetMessageSink(std::move(m_previous)); }
+    TemplateLoadWatch(const TemplateLoadWatch &) = delete;
+    TemplateLoadWatch &operator=(const TemplateLoadWatch &) = delete;
+    bool damaged() const { return m_damaged; }
+
+private:
+    void forward(const QString &text, const QString &caption, TfrMessageIcon icon)
+    {
+        if (m_previous) {
+            m_previous(text, caption, icon);
+            return;
+        }
+        // No sink of its own: the engine's default, with this watch set aside meanwhile.
+        TfrMessageSink self = frSetMessageSink({});
+        frShowMessage(text, caption, icon);
+        frSetMessageSink(std::move(self));
+    }
+
+    TfrMessageSink m_previous;
+    bool m_damaged = false;
+};
 
 QFont pixelFont(int pixels, bool bold = false)
 {
@@ -248,6 +303,12 @@ std::function<QString(Tfrm_pass *)> &Tfrm_main::chooserHook()
     return hook;
 }
 
+std::function<int(Tfrm_stampa *)> &Tfrm_main::periodDialogHook()
+{
+    static std::function<int(Tfrm_stampa *)> hook = [](Tfrm_stampa *dialog) { return dialog->exec(); };
+    return hook;
+}
+
 std::function<QString(QWidget *)> &Tfrm_main::askArchiveNameHook()
 {
     static std::function<QString(QWidget *)> hook = [](QWidget *parent) {
@@ -322,6 +383,19 @@ Tfrm_main::Tfrm_main(const QStringList &arguments, QWidget *parent) : QWidget(pa
     mymsg->BoxHeight = 100;
     mymsg->DlgType = TMsgDlgType::mtWarning;
 
+    frReport1 = new TfrReport(this);
+    frReport1->setObjectName(QStringLiteral("frReport1"));
+    frReport1->Title = QStringLiteral("Prossimi appuntamenti");
+    frReport1->ShowProgress = false;
+    frReport1->PixelsPerInch = 96;
+    // Templates name this window's tables as "frm_main.Diario" and "frm_main.Intesta".
+    frRegistry::registerOwner(this);
+    // The engine's builder and preview window, unless some were put in place already (tests).
+    if (!frRegistry::builder()) frBuilder::install();
+    if (!frRegistry::preview()) TStandardPreview::Register();
+    frSetMessageSink(showReportMessage);
+    frSetBeep([] { QApplication::beep(); });
+
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -358,6 +432,9 @@ Tfrm_main::~Tfrm_main()
 {
     // The grid's layout is saved with the placement while the grid still exists.
     FormStorage1->FormDestroy();
+    frRegistry::unregisterOwner(this);
+    frSetMessageSink({});
+    frSetBeep({});
     // The sources go first, so no bound control hears from a closing table.
     ds_diario->SetDataSet(nullptr);
     ds_intesta->SetDataSet(nullptr);
@@ -390,12 +467,12 @@ void Tfrm_main::buildCommandBar()
                                          QString::fromUtf8(b.hint), drawIcon(b.icon), QSize(40, 40));
         button->move(x, 0);
         x += 40;
-        connect(button, &QToolButton::clicked, this, b.handler);
+        connect(button, &QToolButton::clicked, this, [this, handler = b.handler] { guarded([&] { (this->*handler)(); }); });
         ButtonPanel2.append(button);
     }
     ButtonPanel1 = flatButton(Panel1, QStringLiteral("ButtonPanel1Button0"),
                               QStringLiteral("Informazioni su Tonalba"), drawLinkPicture(), QSize(180, 40));
-    connect(ButtonPanel1, &QToolButton::clicked, this, &Tfrm_main::ButtonPanel1Buttons0Click);
+    connect(ButtonPanel1, &QToolButton::clicked, this, [this] { guarded([this] { ButtonPanel1Buttons0Click(); }); });
     // Anchored to the right edge.
     Panel1->OnResize = [this] { ButtonPanel1->move(Panel1->width() - ButtonPanel1->width(), 0); };
 }
@@ -553,7 +630,7 @@ void Tfrm_main::buildListPage()
     cerca = new QLineEdit(bottom);
     cerca->setObjectName(QStringLiteral("cerca"));
     cerca->setGeometry(60, 5, 265, 21);
-    connect(cerca, &QLineEdit::textChanged, this, &Tfrm_main::cercaChange);
+    connect(cerca, &QLineEdit::textChanged, this, [this] { guarded([this] { cercaChange(); }); });
     layout->addWidget(bottom);
 }
 
@@ -596,8 +673,8 @@ void Tfrm_main::buildConfigPage()
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     BitBtn2->setIconSize(QSize(32, 32));
     BitBtn2->setGeometry(316, 82, 285, 49);
-    connect(BitBtn1, &QPushButton::clicked, this, &Tfrm_main::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &Tfrm_main::BitBtn2Click);
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn1Click(); }); });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn2Click(); }); });
 
     setTabOrder(NomeEdit, NascitaEdit);
     setTabOrder(NascitaEdit, AltezzaEdit);
@@ -709,7 +786,58 @@ void Tfrm_main::ButtonPanel2Buttons1Click()
 
 void Tfrm_main::ButtonPanel2Buttons2Click()
 {
-    // The period report arrives with the report engine.
+    if (Diario->State() == DataSetState::Edit || Diario->State() == DataSetState::Insert) Diario->Post();
+    Tfrm_stampa *dialog = periodDialog();
+    dialog->ClearDates();
+    // Through its change handler: no search, and the diary on its first row.
+    cerca->clear();
+
+    SetPrintFilterActive(true);
+    // Cleared on every way out: cancel, a template that does not load, a failed build.
+    struct ClearPrintFilter
+    {
+        Tfrm_main *window;
+        ~ClearPrintFilter() { window->SetPrintFilterActive(false); }
+    } clearPrintFilter{this};
+
+    if (periodDialogHook()(dialog) != QDialog::Accepted) return;
+    model->PeriodFrom = dialog->From();
+    model->PeriodTo = dialog->To();
+    // The table refetched under the period: the report dataset returns to the
+    // record it started on, which must be one the period lets through.
+    if (Diario->Active()) Diario->First();
+    // A damaged template leaves an empty page behind: nothing is shown then.
+    bool damaged = false;
+    if (!loadReportTemplate(damaged) || damaged) return;
+    try {
+        frReport1->PreviewReport();
+    } catch (const EAbort &) {
+    } catch (const Exception &e) {
+        TApplication::ShowException(e);
+    }
+}
+
+Tfrm_stampa *Tfrm_main::periodDialog()
+{
+    // The program entry creates it; a window made without it gets its own.
+    if (!frm_stampa) frm_stampa = new Tfrm_stampa(this);
+    return frm_stampa;
+}
+
+bool Tfrm_main::loadReportTemplate(bool &damaged)
+{
+    TemplateLoadWatch watch;
+    damaged = false;
+    try {
+        frReport1->LoadTemplate(AppFolder + QStringLiteral("diario.frf"));
+    } catch (const EAbort &) {
+        return false;
+    } catch (const Exception &e) {
+        TApplication::ShowException(e);
+        return false;
+    }
+    damaged = watch.damaged();
+    return true;
 }
 
 void Tfrm_main::ButtonPanel2Buttons4Click()
@@ -758,7 +886,16 @@ void Tfrm_main::DiarioBeforeDelete(TDataSet *)
 
 void Tfrm_main::BitBtn1Click()
 {
-    // The template designer arrives with the report engine.
+    // A damaged template still opens, on the empty page the engine leaves, so
+    // the user can lay out a new one; a missing file opens nothing.
+    bool damaged = false;
+    if (!loadReportTemplate(damaged)) return;
+    try {
+        frReport1->DesignTemplate();
+    } catch (const EAbort &) {
+    } catch (const Exception &e) {
+        TApplication::ShowException(e);
+    }
 }
 
 void Tfrm_main::BitBtn2Click()

@@ -7,8 +7,10 @@
 //
 // The window owns the connection `Database`, the tables `Diario` and
 // `Intesta` with their sources and fields (through the diary model), the
-// settings storage `FormStorage1` and the message box `mymsg`; components are
-// found by object name ("frm_main.Diario").
+// settings storage `FormStorage1`, the message box `mymsg` and the report
+// `frReport1`; components are found by object name ("frm_main.Diario"), and
+// the window is registered with the report engine as an open form, so the
+// template "diario.frf" reaches its tables by those names.
 
 #include "app/diarymodel.h"
 
@@ -35,6 +37,7 @@ class TFormStorage;
 class TMessageBoxDlg;
 class Tfrm_pass;
 class Tfrm_stampa;
+class TfrReport;
 
 // The command bar and other gradient panels.
 class TGradientPanel : public QWidget
@@ -84,6 +87,7 @@ public:
     TDiaryModel *model;
     TFormStorage *FormStorage1;
     TMessageBoxDlg *mymsg;
+    TfrReport *frReport1;
 
     TGradientPanel *Panel1;
     QList<QToolButton *> ButtonPanel2;       // the five command buttons
@@ -136,6 +140,8 @@ public:
     static std::function<QString(Tfrm_pass *chooser)> &chooserHook();
     // The new-archive question: the answer, or a null string for Cancel.
     static std::function<QString(QWidget *parent)> &askArchiveNameHook();
+    // Shows the period dialog modally; returns its result. Tests answer it here.
+    static std::function<int(Tfrm_stampa *dialog)> &periodDialogHook();
 
     static QString VersionTitle() { return QStringLiteral("Tonalba 01.02 - "); }
 
@@ -152,6 +158,11 @@ private:
     void connectAndOpen();
     void showPage(QWidget *page, bool navigatorEnabled);
     void FormClose();
+    Tfrm_stampa *periodDialog();
+    // Loads application folder + "diario.frf" into frReport1; false when it could
+    // not be read, `damaged` when the engine found it corrupt (it then holds one
+    // empty page). Either message has been shown.
+    bool loadReportTemplate(bool &damaged);
 
     bool m_terminate = false;
 };

@@ -3,6 +3,8 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 
 Tfrm_stampa::Tfrm_stampa(QWidget *parent) : QDialog(parent)
 {
@@ -34,17 +36,23 @@ Tfrm_stampa::Tfrm_stampa(QWidget *parent) : QDialog(parent)
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     BitBtn2->setGeometry(90, 72, 75, 25);
     BitBtn2->setDefault(true);
+    // Picture buttons of the cancel and OK kinds; the style's icons, as no icon theme may be installed.
+    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::accept);
 
     setTabOrder(BitBtn1, BitBtn2);
     setTabOrder(BitBtn2, data1);
     setTabOrder(data1, data2);
+    // Qt scales the dialog by the screen's pixels per inch itself: no scaling here.
 }
 
 void Tfrm_stampa::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    // Centred on the screen, not on the main window.
+    if (const QScreen *s = screen()) move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     BitBtn1->setFocus();
 }
 

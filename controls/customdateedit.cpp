@@ -261,7 +261,10 @@ void TCustomDateEdit::focusOutEvent(QFocusEvent *event)
 bool TCustomDateEdit::event(QEvent *event)
 {
     if (event->type() == QEvent::LocaleChange || event->type() == QEvent::Show) ensureFormat();
-    return QLineEdit::event(event);
+    // Failures of the handlers stop here, not in Qt's dispatch.
+    bool handled = true;
+    guarded([&] { handled = QLineEdit::event(event); });
+    return handled;
 }
 
 void TCustomDateEdit::paintEvent(QPaintEvent *event)

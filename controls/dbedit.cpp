@@ -1,4 +1,5 @@
 #include "controls/dbedit.h"
+#include "data/exceptions.h"
 #include "data/field.h"
 
 #include <QApplication>
@@ -132,4 +133,12 @@ void TDBEdit::focusOutEvent(QFocusEvent *event)
     }
     m_focused = false;
     if (!m_link.IsModified()) dataChange();
+}
+
+bool TDBEdit::event(QEvent *event)
+{
+    // Failures of the handlers stop here, not in Qt's dispatch.
+    bool handled = true;
+    guarded([&] { handled = QLineEdit::event(event); });
+    return handled;
 }

@@ -1,4 +1,5 @@
 #include "controls/dbmemo.h"
+#include "data/exceptions.h"
 #include "data/field.h"
 
 #include <QApplication>
@@ -122,4 +123,12 @@ void TDBMemo::focusOutEvent(QFocusEvent *event)
         });
         throw;
     }
+}
+
+bool TDBMemo::event(QEvent *event)
+{
+    // Failures of the handlers stop here, not in Qt's dispatch.
+    bool handled = true;
+    guarded([&] { handled = QPlainTextEdit::event(event); });
+    return handled;
 }

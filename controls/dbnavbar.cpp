@@ -1,4 +1,5 @@
 #include "controls/dbnavbar.h"
+#include "data/exceptions.h"
 #include "controls/messageboxdlg.h"
 #include "data/datasource.h"
 
@@ -394,4 +395,12 @@ void TDBNavBar::updateFocusRect()
 {
     const bool focus = hasFocus();
     for (int i = 0; i < kNavButtonCount; ++i) m_buttons[std::size_t(i)]->setShowFocusRect(focus && i == m_focused);
+}
+
+bool TDBNavBar::event(QEvent *event)
+{
+    // Failures of the handlers stop here, not in Qt's dispatch.
+    bool handled = true;
+    guarded([&] { handled = QWidget::event(event); });
+    return handled;
 }

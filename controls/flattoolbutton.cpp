@@ -1,4 +1,5 @@
 #include "controls/flattoolbutton.h"
+#include "data/exceptions.h"
 #include "controls/repeattimer.h"
 
 #include <QEnterEvent>
@@ -216,4 +217,12 @@ void TFlatToolButton::repeatTick()
         stopRepeat();
         throw;
     }
+}
+
+bool TFlatToolButton::event(QEvent *event)
+{
+    // Failures of the handlers stop here, not in Qt's dispatch.
+    bool handled = true;
+    guarded([&] { handled = QWidget::event(event); });
+    return handled;
 }

@@ -1,4 +1,5 @@
 #include "controls/repeattimer.h"
+#include "data/exceptions.h"
 
 #include <QTimerEvent>
 
@@ -24,4 +25,12 @@ void TRepeatTimer::timerEvent(QTimerEvent *event)
 void TRepeatTimer::fire()
 {
     if (OnTimer) OnTimer();
+}
+
+bool TRepeatTimer::event(QEvent *event)
+{
+    // Failures of the handlers stop here, not in Qt's dispatch.
+    bool handled = true;
+    guarded([&] { handled = QObject::event(event); });
+    return handled;
 }

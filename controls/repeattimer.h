@@ -23,6 +23,7 @@ public:
     std::function<void()> OnTimer;
 
 protected:
+    bool event(QEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
     void fire();
 

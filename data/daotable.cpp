@@ -60,8 +60,14 @@ QString dayNumberText(double value, TFieldType type)
 
 bool dayNumberValue(const QString &text, double &out)
 {
-    const QStringList parts = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (parts.size() != 2) return false;
+    // Read at every date shown or compared: no list of parts allocated.
+    QStringView parts[2];
+    int count = 0;
+    for (const QStringView part : QStringView(text).tokenize(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (count == 2) return false;
+        parts[count++] = part;
+    }
+    if (count != 2) return false;
     bool okDay = false, okMs = false;
     const qint64 day = parts[0].toLongLong(&okDay);
     const qint64 ms = parts[1].toLongLong(&okMs);
@@ -911,6 +917,17 @@ QVariant TDaoTable::valueFromText(int index, const QString &text) const
     if (text.isEmpty()) return {};
     const TFieldType type = index < FieldDefs().Count() ? FieldDefs()[index].DataType : ftUnknown;
     if (isIntegerType(type)) {
+        // The buffer's own form, plain decimal digits, without the general parser.
+        if (const int digits = int(text.size()) - (text.front() == QLatin1Char('-')); digits > 0 && digits <= 9) {
+            int v = 0;
+            bool plain = true;
+            for (qsizetype i = text.size() - digits; plain && i < text.size(); ++i) {
+                const char16_t u = text[i].unicode();
+                plain = u >= '0' && u <= '9';
+                v = v * 10 + (u - '0');
+            }
+            if (plain) return text.front() == QLatin1Char('-') ? -v : v;
+        }
         int v = 0;
         if (tryStrToInt(text, v)) return v;
         double d = 0;

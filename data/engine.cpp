@@ -4,7 +4,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 
 namespace dao {
@@ -278,6 +280,42 @@ void DBEngine::CompactDatabase(const QString &source, const QString &target, con
     sqlite3_close_v2(db);
 }
 
+namespace {
+
+// A file as this process left it after compacting it. The start-up repairs
+// and then compacts the same archive; when nothing touched the file in
+// between, the second VACUUM would rewrite the file into itself. A change the
+// stamp misses (same size within one clock tick) only leaves a file uncompacted.
+struct FileStamp
+{
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{}, changed{};
+    bool operator==(const FileStamp &o) const
+    {
+        return device == o.device && inode == o.inode && size == o.size && modified.tv_sec == o.modified.tv_sec
+            && modified.tv_nsec == o.modified.tv_nsec && changed.tv_sec == o.changed.tv_sec
+            && changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
+bool stampOf(const QString &path, FileStamp &out)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return false;
+    out = {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+    return true;
+}
+
+QHash<QString, FileStamp> &compactedFiles()
+{
+    static QHash<QString, FileStamp> files;
+    return files;
+}
+
+} // namespace
+
 void DBEngine::CompactDatabaseInPlace(const QString &path, const QString &locale)
 {
     ErrorSink *sink = m_errors.get();
@@ -285,6 +323,12 @@ void DBEngine::CompactDatabaseInPlace(const QString &path, const QString &locale
     if (!QFileInfo::exists(path)) raise(sink, errFileNotFound, kEngine, QStringLiteral("Could not find file '%1'.").arg(path));
     TArchiveLock lock;
     lockOrRaise(sink, kEngine, lock, path, TArchiveLock::Exclusive, false);
+    // Unchanged since our own VACUUM: nothing to check or rewrite.
+    const QString key = QFileInfo(path).absoluteFilePath();
+    FileStamp before;
+    const auto done = compactedFiles().constFind(key);
+    if (done != compactedFiles().cend() && stampOf(path, before) && *done == before) return;
+    compactedFiles().remove(key);
     sqlite3 *db = openChecked(sink, kEngine, path, false);
     struct Closer { sqlite3 *db; ~Closer() { sqlite3_close_v2(db); } } closer{db};
     if (sqlite3_db_readonly(db, "main"))
@@ -316,6 +360,8 @@ void DBEngine::CompactDatabaseInPlace(const QString &path, const QString &locale
                                              : QStringLiteral("Compaction failed."),
                        path, text));
     }
+    FileStamp after;
+    if (stampOf(path, after)) compactedFiles().insert(key, after);
 }
 
 } // namespace dao

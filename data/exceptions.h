@@ -5,6 +5,7 @@
 #include <QString>
 #include <QByteArray>
 #include <exception>
+#include <functional>
 
 class Exception : public std::exception
 {
@@ -39,4 +40,30 @@ public:
 };
 
 [[noreturn]] inline void Abort() { throw EAbort(); }
+
+// Where a failure caught at an event boundary goes. The application points it
+// at its message box; until then it is a warning on stderr. EAbort never
+// reaches it.
+using TExceptionHandler = std::function<void(const std::exception &error)>;
+inline TExceptionHandler &exceptionHandler()
+{
+    static TExceptionHandler handler;
+    return handler;
+}
+inline void SetExceptionHandler(TExceptionHandler handler) { exceptionHandler() = std::move(handler); }
+void HandleException(const std::exception &error);
+
+// Runs an event handler of ours and stops its failure here. Qt's own event
+// dispatch is not exception-safe: a failure that unwinds through it leaves Qt's
+// copies of the event (and a pressed button's state) behind.
+template <typename F>
+void guarded(F &&handler)
+{
+    try {
+        handler();
+    } catch (const EAbort &) {
+    } catch (const std::exception &error) {
+        HandleException(error);
+    }
+}
 [[noreturn]] inline void DatabaseError(const QString &message) { throw EDatabaseError(message); }

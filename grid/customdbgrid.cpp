@@ -1,4 +1,5 @@
 #include "grid/customdbgrid.h"
+#include "data/exceptions.h"
 
 #include "grid/customdbgrid_p.h"
 #include "grid/gridglyphs.h"
@@ -979,4 +980,20 @@ void TCustomDBGrid::focusOutEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusOutEvent(event);
     viewport()->update();
+}
+
+bool TCustomDBGrid::event(QEvent *event)
+{
+    // Failures of the handlers stop here, not in Qt's dispatch.
+    bool handled = true;
+    guarded([&] { handled = QAbstractScrollArea::event(event); });
+    return handled;
+}
+
+bool TCustomDBGrid::viewportEvent(QEvent *event)
+{
+    // Failures of the handlers stop here, not in Qt's dispatch.
+    bool handled = true;
+    guarded([&] { handled = QAbstractScrollArea::viewportEvent(event); });
+    return handled;
 }

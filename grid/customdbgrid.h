@@ -136,6 +136,8 @@ public:
     void linkLayoutChanged();
 
 protected:
+    bool viewportEvent(QEvent *event) override;
+    bool event(QEvent *event) override;
     // Painting, cell by cell. The base paints titles, the indicator and data
     // cells (through DrawColumnCell with the link positioned on the row).
     virtual void DrawCell(QPainter &painter, int col, int row, const QRect &rect, TGridDrawState state);

@@ -29,6 +29,9 @@ public:
     TfrBandView *View = nullptr;
     QList<TfrView *> Objects;
     int X = 0, Y = 0, Width = 0, Height = 0;
+    int Flags = 0;               // band options allowed for the type (frBand::Flag)
+    int MeasuredHeight = 0;      // stretched bands: the height for the current record
+    bool Stretched() const { return Flags & 1; }
 
     TfrDataset *DataSet = nullptr;
     QString GroupCondition;

@@ -16,4 +16,7 @@ public:
     QString ClassName() const override { return QStringLiteral("TfrBandView"); }
     bool IsDataBound() const override { return frBand::isDataBand(BandType()); }
     int BandType() const { return FrameLines; }
+    // The designer's look; bands never draw on prepared pages.
+    void Draw(QPainter &canvas) override;
+    QRegion GetRegion(bool handles) const override;
 };

@@ -4,6 +4,8 @@
 
 #include "report/frview.h"
 
+#include <QFont>
+
 class TfrCustomMemoView : public TfrView
 {
 public:
@@ -27,4 +29,29 @@ public:
     int HighlightFillColor = 0xFFFFFF;
     bool HighlightOn = false;
     QString HighlightCondition;
+
+    // Drawing.
+    enum DrawModeKind { DrawNormal = 0, DrawMeasure = 1, DrawMeasured = 2, DrawContinuation = 3 };
+    int DrawMode = DrawNormal;
+    QStringList SMemo;          // evaluated lines, after layout
+    int FirstLine = 0;          // first line still to draw (continuations)
+    int TextHeight = 0;         // lines plus 2 x gapY, after the last layout
+    int MaxY = 0;               // lowest y the text reaches (measuring a stretched object)
+    bool MultiLineValues = false;
+
+    virtual void EvaluateText();
+    void Draw(QPainter &canvas) override;
+    // Lays out without drawing and returns the text height.
+    int CalcHeight();
+    // Lines of the current layout that fit a height, from FirstLine (split bands).
+    int LinesFitting(int height) const;
+    QFont MakeFont() const;
+
+private:
+    void layout(QPainter &canvas);
+    void drawLines(QPainter &canvas);
+    void drawLine(QPainter &canvas, const QString &line, int x, int y, bool clip, int lineWidth);
+    int m_lineHeight = 0;
+    quint16 m_drawStyle = 0;
+    int m_drawFontColor = 0;
 };

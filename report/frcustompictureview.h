@@ -5,6 +5,8 @@
 #include "report/frview.h"
 
 #include <QByteArray>
+#include <QImage>
+#include <QRectF>
 
 class TfrCustomPictureView : public TfrView
 {
@@ -21,4 +23,16 @@ public:
 
     quint8 GraphicKind = NoGraphic;
     QByteArray Graphic;
+
+    void Draw(QPainter &canvas) override;
+    // The picture as an image (metafiles of the kind we record are played onto one).
+    static QImage Decode(int kind, const QByteArray &data, bool *unsupported = nullptr);
+    // The kind of picture data by its first bytes, at offset 0 or 8; throws
+    // "Formato immagine sconosciuto." for anything else.
+    static int DetectKind(const QByteArray &data, int *offset);
+    // Loads the picture from a database field's bytes (empty for Null).
+    void LoadFromField(const QByteArray &data, bool isNull);
+    // Where a picture of that size goes in the drawing rectangle.
+    QRectF PictureRect(const QSizeF &picture) const;
+    bool UnsupportedPicture = false;   // a WMF picture: drawn empty
 };

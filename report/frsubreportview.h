@@ -14,4 +14,5 @@ public:
     void SaveToStream(TfrBinaryWriter &writer) const override;
 
     int TargetPage = 0;
+    void Draw(QPainter &canvas) override;
 };

@@ -5,6 +5,8 @@
 // run-time state the build uses (parent band, position as designed).
 // Drawing is added by the rendering layer.
 
+#include <QRect>
+#include <QRegion>
 #include <QString>
 #include <QStringList>
 
@@ -12,6 +14,7 @@ class TfrReport;
 class TfrBand;
 class TfrBinaryReader;
 class TfrBinaryWriter;
+class QPainter;
 
 namespace frKind {
 enum { Memo = 0, Picture = 1, Band = 2, SubReport = 3, AddIn = 10 };
@@ -65,4 +68,20 @@ public:
 
     void SaveDesignPosition();
     void RestoreDesignPosition();
+
+    // Drawing, in DesignUnit on the canvas (frDraw::mode() says design or output).
+    int gapx = 0, gapy = 0;
+    QRect DRect;                 // GDI-style: right and bottom exclusive
+    virtual void CalcGaps();
+    virtual void Draw(QPainter &canvas);
+    virtual void DrawBackground(QPainter &canvas);
+    virtual void DrawFrame(QPainter &canvas);
+    // Background and frame only (empty rows of a band).
+    void DrawEmpty(QPainter &canvas);
+    // Where a click hits the object; `handles` widens it for the selection handles.
+    virtual QRegion GetRegion(bool handles) const;
+
+protected:
+    // Design mode: invisible objects are crossed in red.
+    void DrawInvisibleCross(QPainter &canvas);
 };

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev libsqlite3-dev sqlite3 libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
-  xvfb xauth xdotool imagemagick poppler-utils
+  xvfb xauth xdotool imagemagick poppler-utils emf2svg
 )
 packages+=("$@")
 

@@ -9,6 +9,11 @@ mkdir -p "$dir"
 for f in diario.frf manuale.pdf; do
   if [ -f "$top/resources/$f" ] && [ ! -e "$dir/$f" ]; then cp "$top/resources/$f" "$dir/$f"; fi
 done
+# The template the build generated (beside the tool's build folder), when none is there yet.
+if [ -n "$cli" ]; then
+  generated=$(dirname "$(dirname "$cli")")/resources/diario.frf
+  if [ -f "$generated" ] && [ ! -e "$dir/diario.frf" ]; then cp "$generated" "$dir/diario.frf"; fi
+fi
 if ! ls "$dir"/*.mdb >/dev/null 2>&1 && [ -n "$cli" ] && [ -x "$cli" ]; then
   "$cli" new "$dir/schedario.mdb" >/dev/null 2>&1 || true
 fi

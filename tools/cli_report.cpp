@@ -1,5 +1,6 @@
 // tonalba-cli report dump|save|eval: the report engine without a window.
 
+#include "tools/cli_report_build.h"
 #include "tools/cli_report_window.h"
 #include "tools/clicommand.h"
 
@@ -325,11 +326,13 @@ int run(const QStringList &argsIn)
         printUtf8(output);
         return code;
     }
+    if (sub == QLatin1String("build")) return cliReportBuild(*window, args);
     return cliUsage(QStringLiteral("report: unknown subcommand %1").arg(sub));
 }
 } // namespace
 
 TONALBA_CLI_COMMAND(QStringLiteral("report"),
-                    QStringLiteral("report dump <template.frf> | save <in.frf> <out.frf> | eval '<expression>' "
-                                   "[--archive A.mdb]"),
+                    QStringLiteral("report dump <template.frf> | save <in.frf> <out.frf> | eval '<expression>' | "
+                                   "build <template.frf> [--from DATE] [--to DATE] (--pdf F | --png PREFIX [--dpi N] | "
+                                   "--emf PREFIX | --frp F) [--archive A.mdb]"),
                     run);

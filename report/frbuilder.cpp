@@ -1,0 +1,1044 @@
+#include "report/frbuilder.h"
+
+#include "report/frband.h"
+#include "report/frbandtypes.h"
+#include "report/frbandview.h"
+#include "report/frbuildstate.h"
+#include "report/frcustommemoview.h"
+#include "report/frcustompictureview.h"
+#include "report/frdbdataset.h"
+#include "report/frdrawmode.h"
+#include "report/fremfdevice.h"
+#include "report/frexpr.h"
+#include "report/frpage.h"
+#include "report/frregistry.h"
+#include "report/frreport.h"
+#include "report/frresolver.h"
+#include "report/frsubreportview.h"
+
+#include "data/datetime.h"
+#include "data/exceptions.h"
+#include "data/field.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QHash>
+#include <QPainter>
+#include <QSet>
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace {
+frBuilder::ProgressWindow &progressWindow()
+{
+    static frBuilder::ProgressWindow w;
+    return w;
+}
+
+std::function<bool(TfrReport &)> &designerOpen()
+{
+    static std::function<bool(TfrReport &)> f;
+    return f;
+}
+
+struct OutputPage
+{
+    std::unique_ptr<TfrEmfDevice> device;
+    std::unique_ptr<QPainter> painter;
+    TfrPreparedPage meta;
+    int designPage = 0;
+    bool footerPrinted = false;
+};
+
+struct LevelTypes
+{
+    int header, data, footer;
+};
+constexpr LevelTypes Levels[3] = {{frBand::MasterHeader, frBand::MasterData, frBand::MasterFooter},
+                                  {frBand::DetailHeader, frBand::DetailData, frBand::DetailFooter},
+                                  {frBand::SubDetailHeader, frBand::SubDetailData, frBand::SubDetailFooter}};
+
+// One pass over all design pages.
+class Pass
+{
+public:
+    Pass(TfrReport &report, bool firstOfTwo) : r(report), m_firstOfTwo(firstOfTwo) {}
+
+    QList<TfrPreparedPage> run()
+    {
+        TfrBuildState &st = TfrBuildState::instance();
+        frDraw::Mode &mode = frDraw::mode();
+        const frDraw::Mode savedMode = mode;
+        mode.output = true;
+        mode.suppressed = m_firstOfTwo;
+        mode.pictureValues = false;
+        if (r.OnBeginDoc) r.OnBeginDoc();
+        resolveValues();
+        for (int i = 0; i < r.Pages.Count() && !frBuildErrorSet(); ++i) preparePage(r.Pages[i]);
+        for (int i = 0; i < r.Pages.Count() && !r.Terminated; ++i) {
+            TfrPage *page = r.Pages[i];
+            if (page->IsSubReportTarget) continue;
+            if (r.OnBeginPage) r.OnBeginPage(i);
+            st.CurPage = page;
+            try {
+                buildPage(page, i);
+            } catch (const EAbort &) {
+                r.Terminated = true;
+            } catch (const Exception &e) {
+                frSetBuildError(QStringLiteral("Errore. ") + e.message());
+            }
+            if (frBuildErrorSet()) break;
+            // The design page index, as OnBeginPage receives it.
+            if (r.OnEndPage) r.OnEndPage(i);
+            const TfrPage *next = r.Pages[i + 1];
+            if (!next || !next->ContinueOnPreviousPage) finishOpenPages();
+        }
+        finishOpenPages();
+        if (!frBuildErrorSet() && r.OnEndDoc) r.OnEndDoc();
+        for (int i = r.Pages.Count() - 1; i >= 0; --i) unpreparePage(r.Pages[i]);
+        st.CurPage = nullptr;
+        st.CurBand = nullptr;
+        st.CurView = nullptr;
+        QList<TfrPreparedPage> pages;
+        for (OutputPage &p : m_pages) pages << p.meta;
+        if (r.InterleavePages && !frBuildErrorSet()) pages = interleave(pages);
+        mode = savedMode;
+        return pages;
+    }
+
+private:
+    // Values bound to database fields are looked up once per build.
+    void resolveValues()
+    {
+        try {
+            for (int i = 0; i < r.Values.Count(); ++i) {
+                TfrValue *v = r.Values.Objects(i);
+                if (v->ValueKind != TfrValue::DBField) continue;
+                v->DSetObj = r.FindDataSet(v->DSet);
+                v->FieldObj = nullptr;
+                if (!v->DSetObj) {
+                    frSetBuildError(QStringLiteral("Dataset non assegnato: ") + v->DSet);
+                    break;
+                }
+                if (v->DSetObj->Active()) {
+                    v->FieldObj = v->DSetObj->FindField(v->Field);
+                    if (!v->FieldObj)
+                        frSetBuildError(QStringLiteral("Non è stato possibile reperire il campo: ") + v->DSet
+                                        + QLatin1Char('.') + v->Field);
+                    else if (isBlobType(v->FieldObj->DataType()))
+                        frDraw::mode().pictureValues = true;
+                }
+            }
+        } catch (const Exception &) {
+            // Lookups that fail here fail again, with their message, where the value is used.
+        }
+    }
+
+    // --- preparation -------------------------------------------------------
+
+    void preparePage(TfrPage *page)
+    {
+        TfrBuildState &st = TfrBuildState::instance();
+        st.CurPage = page;
+        for (TfrView *v : page->Objects) v->SaveDesignPosition();
+        for (int t = 0; t < frBand::TypeCount; ++t) page->Bands[t] = new TfrBand(t, page);
+        page->CurrentNo = 1;
+        page->ColumnNo = 1;
+        QHash<TfrView *, int> placed;      // object -> 1 in a band, 2 in a vertical band only
+
+        // Vertical bands take the objects inside their horizontal extent.
+        for (TfrView *v : page->Objects) {
+            auto *bv = dynamic_cast<TfrBandView *>(v);
+            if (!bv || bv->BandType() < frBand::CrossHeader || bv->BandType() > frBand::CrossFooter) continue;
+            TfrBand *b = page->Bands[bv->BandType()];
+            b->View = bv;
+            b->X = bv->Left;
+            b->Width = bv->Width;
+            b->Y = bv->Top;
+            b->Height = bv->Height;
+            b->DataSet = nullptr;
+            for (TfrView *o : page->Objects) {
+                if (o->Kind == frKind::Band || placed.contains(o)) continue;
+                if (o->Left >= b->X && o->Left + o->Width <= b->X + b->Width) {
+                    placed.insert(o, 2);
+                    m_verticalOf.insert(o, b);
+                }
+            }
+        }
+        for (int t = 0; t <= frBand::GroupFooter; ++t) {
+            QList<TfrBandView *> views;
+            for (TfrView *v : page->Objects)
+                if (auto *bv = dynamic_cast<TfrBandView *>(v); bv && bv->BandType() == t) views << bv;
+            std::stable_sort(views.begin(), views.end(), [](TfrBandView *a, TfrBandView *b) { return a->Top < b->Top; });
+            TfrBand *prev = nullptr;
+            for (TfrBandView *bv : views) {
+                TfrBand *b = prev ? new TfrBand(t, page) : page->Bands[t];
+                if (prev) {
+                    prev->Next = b;
+                    b->Prev = prev;
+                }
+                prev = b;
+                b->View = bv;
+                b->Y = bv->Top;
+                b->Height = bv->Height;
+                b->X = bv->Left;
+                b->Width = bv->Width;
+                b->GroupCondition = bv->FormatText;
+                for (int f : {frBand::Stretched, frBand::NewPageAfter, frBand::PrintIfSubsetEmpty, frBand::BreakBand,
+                              frBand::FillPage})
+                    if ((bv->Flags & f) && frBand::allowsFlag(t, f)) b->Flags |= f;
+                if (page->IsSubReportTarget) b->Flags &= ~(frBand::NewPageAfter | frBand::BreakBand);
+                QList<TfrView *> subs;
+                for (TfrView *o : page->Objects) {
+                    if (o->Kind == frKind::Band || placed.value(o, 0) == 1) continue;
+                    if (o->Top < b->Y || o->Top >= b->Y + b->Height - 1) continue;
+                    if (o->Kind == frKind::SubReport) subs << o;
+                    else b->Objects << o;
+                    placed.insert(o, 1);
+                }
+                b->Objects << subs;
+            }
+            if (prev) page->Bands[t]->Last = prev;
+        }
+        // Objects become relative to their band; the rest go to the band of type 21.
+        for (int t = 0; t <= frBand::GroupFooter; ++t)
+            for (TfrBand *b = page->Bands[t]; b; b = b->Next)
+                for (TfrView *o : b->Objects) {
+                    o->Top -= b->Y;
+                    o->ParentBand = b;
+                }
+        for (TfrView *o : page->Objects) {
+            if (o->Kind == frKind::Band || placed.value(o, 0) == 1) continue;
+            o->ParentBand = page->Bands[frBand::None];
+            page->Bands[frBand::None]->Objects << o;
+        }
+        for (TfrView *o : page->Objects) m_relative.insert(o, QRect(o->Left, o->Top, o->Width, o->Height));
+
+        // Group pairs: headers from the last backwards, footers from the first forwards.
+        {
+            TfrBand *h = page->Bands[frBand::GroupHeader];
+            while (h && h->Next) h = h->Next;
+            TfrBand *f = page->Bands[frBand::GroupFooter];
+            int level = 0;
+            for (; h && h->View; h = h->Prev, ++level) {
+                h->GroupLevel = level;
+                if (f && f->View) {
+                    h->Footer = f;
+                    f->GroupLevel = level;
+                    f = f->Next;
+                }
+            }
+        }
+
+        // Report datasets of the data bands.
+        for (int t = 0; t < frBand::TypeCount && !frBuildErrorSet(); ++t) {
+            TfrBand *b = page->Bands[t];
+            if (!b->View || !frBand::isDataBand(t)) continue;
+            st.CurBand = b;
+            const QString name = b->View->FormatText;
+            TfrDataset *ds = name.isEmpty() ? nullptr : r.FindReportDataset(name);
+            if (!ds) {
+                if (!name.isEmpty()) frSetBuildError(QStringLiteral("Non è stato trovato il frDataset: ") + name);
+                continue;
+            }
+            auto *db = qobject_cast<TfrDBDataSet *>(ds);
+            if (db) db->DisableDataSetControls = r.DisableDataSetControls;
+            ds->Init();
+            b->DataSet = ds;
+            m_initialised.push_back({b, ds});
+            if (db && !db->ErrorText().isEmpty()) frSetBuildError(db->ErrorText());
+            else work(b, 0);
+        }
+        st.CurBand = nullptr;
+        // Aggregates: every text object evaluated once, silently. The datasets are
+        // open by now, so names of their fields resolve while registering.
+        TfrExpr &ex = TfrExpr::instance();
+        for (int t = 0; t < frBand::TypeCount && !frBuildErrorSet(); ++t)
+            for (TfrBand *b = page->Bands[t]; b; b = b->Next)
+                for (TfrView *o : b->Objects) {
+                    auto *m = dynamic_cast<TfrCustomMemoView *>(o);
+                    if (!m) continue;
+                    st.CurBand = b;
+                    st.CurView = o;
+                    st.Registering = true;
+                    st.AggregateGroupLevel =
+                        (t == frBand::GroupHeader || t == frBand::GroupFooter) ? b->GroupLevel : 0;
+                    ex.ParserSilentMode = true;
+                    for (const QString &line : m->Memo) frExpandLine(line, m);
+                    ex.ParserSilentMode = false;
+                    st.Registering = false;
+                }
+        st.CurBand = nullptr;
+        st.CurView = nullptr;
+
+        for (TfrView *o : page->Objects)
+            if (auto *s = dynamic_cast<TfrSubReportView *>(o))
+                if (TfrPage *target = r.Pages[s->TargetPage]) target->IsSubReportTarget = true;
+    }
+
+    void unpreparePage(TfrPage *page)
+    {
+        for (auto it = m_initialised.rbegin(); it != m_initialised.rend(); ++it) {
+            if (it->first->Page != page) continue;
+            try {
+                it->second->Exit();
+                work(it->first, 1);
+            } catch (const Exception &) {
+                // A dataset that fails to close must not keep the others open.
+            }
+        }
+        for (TfrView *o : page->Objects) {
+            o->RestoreDesignPosition();
+            o->ParentBand = nullptr;
+            if (auto *m = dynamic_cast<TfrCustomMemoView *>(o)) {
+                m->DrawMode = TfrCustomMemoView::DrawNormal;
+                m->FirstLine = 0;
+            }
+        }
+        for (int t = 0; t < frBand::TypeCount; ++t) {
+            TfrBand *b = page->Bands[t];
+            while (b) {
+                TfrBand *next = b->Next;
+                delete b;
+                b = next;
+            }
+            page->Bands[t] = nullptr;
+        }
+        page->IsSubReportTarget = false;
+        page->IsSubReportBuild = false;
+    }
+
+    void work(TfrBand *b, int operation)
+    {
+        if (!r.OnDataSetWork || !b->DataSet) return;
+        auto *db = qobject_cast<TfrDBDataSet *>(b->DataSet);
+        int count = b->DataSet->RangeEndCount;
+        r.OnDataSetWork(b->View ? b->View->Name : QString(), db ? db->DataSet() : nullptr, count, operation);
+        b->DataSet->RangeEndCount = count;
+    }
+
+    // --- output pages ------------------------------------------------------
+
+    void computeArea(TfrPage *page)
+    {
+        const TfrPrinterGeometry &g = page->PrnInfo;
+        const bool m = page->UseMargins;
+        m_left = m && page->Margins[0] ? page->Margins[0] : (m ? g.offsetLeft : 0);
+        m_top = m && page->Margins[1] ? page->Margins[1] : (m ? g.offsetTop : 0);
+        m_right = m && page->Margins[2] ? g.pageWidth - page->Margins[2]
+                                          : (m ? g.offsetLeft + g.printableWidth : g.pageWidth);
+        int bottom = m && page->Margins[3] ? g.pageHeight - page->Margins[3]
+                                             : (m ? g.offsetTop + g.printableHeight : g.pageHeight);
+        TfrBand *footer = page->Bands[frBand::PageFooter];
+        if (footer && !footer->Objects.isEmpty()) bottom -= footer->Height;
+        page->CurBottomY = bottom;
+        const int columns = qMax(1, page->ColumnCount);
+        page->ColumnWidth = (m_right - m_left - columns * page->ColumnGap) / columns;
+    }
+
+    void startOutputPage(TfrPage *page, int designIndex)
+    {
+        if (int(m_pages.size()) >= frBuilder::MaxPages) {
+            frSetBuildError(QStringLiteral("Il report supera %1 pagine.").arg(frBuilder::MaxPages));
+            throw EAbort();
+        }
+        OutputPage out;
+        const TfrPrinterGeometry &g = page->PrnInfo;
+        out.meta.PaperSize = page->ScaleX != 100 || page->ScaleY != 100 ? 256 : page->PaperSize;
+        out.meta.PaperWidth = qRound(page->PaperWidth * page->ScaleX / 100.0);
+        out.meta.PaperHeight = qRound(page->PaperHeight * page->ScaleY / 100.0);
+        out.meta.Orientation = page->Orientation;
+        out.meta.UseMargins = page->UseMargins;
+        const auto sx = [&](int v) { return qRound(v * page->ScaleX / 100.0); };
+        const auto sy = [&](int v) { return qRound(v * page->ScaleY / 100.0); };
+        out.meta.PrnInfo = TfrPrinterGeometry{sx(g.pageWidth), sy(g.pageHeight), sx(g.offsetLeft), sy(g.offsetTop),
+                                              sx(g.printableWidth), sy(g.printableHeight)};
+        out.designPage = designIndex;
+        if (!m_firstOfTwo) {
+            out.device = std::make_unique<TfrEmfDevice>(QSize(qMax(1, g.pageWidth), qMax(1, g.pageHeight)));
+            out.painter = std::make_unique<QPainter>(out.device.get());
+        }
+        m_pages.push_back(std::move(out));
+        m_current = int(m_pages.size()) - 1;
+        TfrBuildState::instance().CurPageNo = m_current;
+        if (m_firstPageOfDesign < 0) m_firstPageOfDesign = m_current;
+        reportProgress();
+    }
+
+    void reportProgress()
+    {
+        const int n = m_current + 1;
+        if (r.OnProgress) r.OnProgress(n, true);
+        else if (m_progress && progressWindow().update)
+            progressWindow().update((m_firstOfTwo ? QStringLiteral("Esecuzione 1° passo:")
+                                                  : QStringLiteral("Pagina in costruzione:"))
+                                    + QStringLiteral("  ") + QString::number(n));
+    }
+
+    void finishOpenPages()
+    {
+        for (OutputPage &p : m_pages) {
+            if (!p.painter) continue;
+            p.painter->end();
+            p.meta.Drawing = p.device->finish();
+            p.painter.reset();
+            p.device.reset();
+        }
+    }
+
+    QPainter *canvas()
+    {
+        if (m_current < 0 || m_current >= int(m_pages.size())) return nullptr;
+        return m_pages[m_current].painter.get();
+    }
+
+    QList<TfrPreparedPage> interleave(const QList<TfrPreparedPage> &pages)
+    {
+        QList<QList<int>> byDesign;
+        for (int i = 0; i < int(m_pages.size()); ++i) {
+            const int d = m_pages[i].designPage;
+            while (byDesign.size() <= d) byDesign.append(QList<int>());
+            byDesign[d] << i;
+        }
+        QList<TfrPreparedPage> out;
+        for (bool any = true; any;) {
+            any = false;
+            for (QList<int> &list : byDesign)
+                if (!list.isEmpty()) {
+                    out << pages[list.takeFirst()];
+                    any = true;
+                }
+        }
+        return out;
+    }
+
+    // --- building a design page --------------------------------------------
+
+    void buildPage(TfrPage *page, int index)
+    {
+        m_page = page;
+        m_firstPageOfDesign = -1;
+        computeArea(page);
+        if (page->ContinueOnPreviousPage && m_current >= 0) {
+            page->CurY = m_lastY;
+            page->CurBottomY = m_lastBottom;
+            m_firstPageOfDesign = m_current;
+        } else {
+            startOutputPage(page, index);
+            page->CurY = m_top;
+            showBand(page->Bands[frBand::Overlay]);
+        }
+        showBand(page->Bands[frBand::None]);
+        page->CurColumn = 0;
+        page->CurX = m_left;
+        page->ColumnTop = page->CurY;
+        showBand(page->Bands[frBand::ReportTitle]);
+        if (page->HeaderOnFirstPage) showBand(page->Bands[frBand::PageHeader]);
+        showBand(page->Bands[frBand::ColumnHeader]);
+        m_deepest = 0;
+        for (int l = 0; l < 3; ++l)
+            if (!page->Bands[Levels[l].data]->Objects.isEmpty()) m_deepest = l + 1;
+        if (m_deepest > 0) walkLevel(1);
+        if (page->IsSubReportBuild) return;
+        showBand(page->Bands[frBand::ColumnFooter]);
+        showBand(page->Bands[frBand::ReportSummary]);
+        m_lastY = page->CurY;
+        m_lastBottom = page->CurBottomY;
+        TfrBand *footer = page->Bands[frBand::PageFooter];
+        if (page->FooterOnLastPage && !footer->Objects.isEmpty()) {
+            const int keep = m_current;
+            for (int i = qMax(0, m_firstPageOfDesign); i < int(m_pages.size()); ++i) {
+                if (m_pages[i].footerPrinted) continue;
+                m_current = i;
+                TfrBuildState::instance().CurPageNo = i;
+                showBand(footer);
+            }
+            m_current = keep;
+            TfrBuildState::instance().CurPageNo = keep;
+        }
+    }
+
+    // --- data levels -------------------------------------------------------
+
+    TfrBand *outermostGroup() const
+    {
+        TfrBand *h = m_page->Bands[frBand::GroupHeader];
+        return h && h->View ? h : nullptr;
+    }
+
+    TfrVariant evaluate(const QString &expression, TfrBand *context)
+    {
+        TfrBuildState &st = TfrBuildState::instance();
+        TfrBand *saved = st.CurBand;
+        st.CurBand = context;
+        TfrVariant v;
+        try {
+            v = TfrExpr::instance().Evaluate(expression);
+        } catch (const Exception &e) {
+            st.CurBand = saved;
+            frSetBuildError(QStringLiteral("Errore. ") + e.message());
+            throw EAbort();
+        }
+        st.CurBand = saved;
+        return v;
+    }
+
+    void accumulate(TfrBand *b)
+    {
+        b->Accumulate([&](const QString &argument) { return evaluate(argument, b); });
+    }
+
+    // Groups from `from` inwards take their current values and print their headers.
+    void initGroups(TfrBand *from, TfrBand *data)
+    {
+        for (TfrBand *g = from; g && g->View; g = g->Next) {
+            g->LastGroupValue = evaluate(g->GroupCondition, data);
+            if (g->Footer) g->Footer->Count = 0;
+            ++g->LineNo;
+            ++g->LineThrough;
+            showBand(g);
+        }
+    }
+
+    void printQueue()
+    {
+        const QList<TfrBand *> queue = std::exchange(m_queue, {});
+        for (TfrBand *b : queue)
+            if (b && !b->Objects.isEmpty()) showBand(b);
+    }
+
+    void fillPage(TfrBand *data, int reserve)
+    {
+        if (!(data->Flags & frBand::FillPage) || data->Height <= 0) return;
+        m_emptyRows = true;
+        while (!r.Terminated && m_page->CurY + data->Height <= m_page->CurBottomY - reserve) showBand(data);
+        m_emptyRows = false;
+    }
+
+    bool walkLevel(int level)
+    {
+        const LevelTypes &lt = Levels[level - 1];
+        bool printedAny = false;
+        for (TfrBand *b = m_page->Bands[lt.data]; b && b->DataSet && !r.Terminated; b = b->Next) {
+            TfrDataset *ds = b->DataSet;
+            ds->First();
+            work(b, 2);
+            b->ResetAggregates(0);
+            if (!ds->Eof()) accumulate(b);
+            b->LineNo = 1;
+            for (TfrBand *g = m_page->Bands[frBand::GroupHeader]; g; g = g->Next) g->LineNo = g->LineThrough = 0;
+            if (ds->Eof()) continue;
+            TfrBand *groups = level == 1 ? outermostGroup() : nullptr;
+            if (groups) initGroups(groups, b);
+            TfrBand *header = m_page->Bands[lt.header];
+            m_queue << header;
+            const qsizetype headerAt = m_queue.size() - 1;
+            if (ds->SkipOnBegin > 0) {
+                m_emptyRows = true;
+                for (int i = 0; i < ds->SkipOnBegin && !r.Terminated; ++i) showBand(b);
+                m_emptyRows = false;
+            }
+            bool anyPrinted = false;
+            while (!ds->Eof() && !r.Terminated) {
+                if (m_progress) QCoreApplication::processEvents();
+                m_queue << b;
+                bool printed = true;
+                if (level == m_deepest) {
+                    printQueue();
+                } else if (!walkLevel(level + 1)) {
+                    if (b->Flags & frBand::PrintIfSubsetEmpty) printQueue();
+                    else {
+                        m_queue.removeLast();
+                        printed = false;
+                    }
+                }
+                if (printed) anyPrinted = true;
+                ds->Next();
+                work(b, 3);
+                bool accumulated = false;
+                if (groups) {
+                    TfrBand *breaking = nullptr;
+                    for (TfrBand *g = groups; g && g->View; g = g->Next) {
+                        if (g->GroupCondition.trimmed().isEmpty()) break;
+                        if (ds->Eof() || !(evaluate(g->GroupCondition, b) == g->LastGroupValue)) {
+                            breaking = g;
+                            break;
+                        }
+                    }
+                    if (breaking) {
+                        int reserve = m_page->Bands[lt.footer]->Objects.isEmpty() ? 0 : m_page->Bands[lt.footer]->Height;
+                        for (TfrBand *g = breaking; g; g = g->Next)
+                            if (g->Footer && !g->Footer->Objects.isEmpty()) reserve += g->Footer->Height;
+                        fillPage(b, reserve);
+                        showBand(m_page->Bands[lt.footer]);
+                        // Footers innermost first, up to the breaking group's own.
+                        QList<TfrBand *> inner;
+                        for (TfrBand *g = breaking; g && g->View; g = g->Next) inner.prepend(g);
+                        for (TfrBand *g : inner) {
+                            if (g->Footer) {
+                                showBand(g->Footer);
+                                g->Footer->LineNo = 0;
+                            }
+                        }
+                        if (!ds->Eof()) {
+                            if (breaking->Flags & frBand::NewPageAfter) newPage();
+                            initGroups(breaking, b);
+                            for (TfrBand *g = breaking; g && g->View; g = g->Next) b->ResetAggregates(g->GroupLevel);
+                            accumulate(b);
+                            accumulated = true;
+                            showBand(m_page->Bands[lt.header]);
+                        }
+                        b->LineNo = 0;
+                    }
+                }
+                if (!accumulated && !ds->Eof()) accumulate(b);
+                if (printed) {
+                    ++m_page->CurrentNo;
+                    ++b->LineNo;
+                    ++b->LineThrough;
+                    if (!ds->Eof() && (b->Flags & frBand::NewPageAfter)) newPage();
+                }
+            }
+            if (!anyPrinted) {
+                if (headerAt < m_queue.size()) m_queue.remove(headerAt, m_queue.size() - headerAt);
+                continue;
+            }
+            printedAny = true;
+            TfrBand *footer = m_page->Bands[lt.footer];
+            fillPage(b, footer->Objects.isEmpty() ? 0 : footer->Height);
+            showBand(footer);
+        }
+        return printedAny;
+    }
+
+    // --- bands ---------------------------------------------------------------
+
+    bool footerOfLevel(TfrBand *b) const
+    {
+        return b->Type == frBand::MasterFooter || b->Type == frBand::DetailFooter
+               || b->Type == frBand::SubDetailFooter || b->Type == frBand::GroupFooter;
+    }
+
+    TfrBand *dataBandOf(TfrBand *footer) const
+    {
+        switch (footer->Type) {
+        case frBand::DetailFooter: return m_page->Bands[frBand::DetailData];
+        case frBand::SubDetailFooter: return m_page->Bands[frBand::SubDetailData];
+        default: return m_page->Bands[frBand::MasterData];
+        }
+    }
+
+    void restoreObjects(TfrBand *b)
+    {
+        for (TfrView *o : b->Objects) {
+            const QRect rel = m_relative.value(o);
+            o->Left = rel.left();
+            o->Top = rel.top();
+            o->Width = rel.width();
+            o->Height = rel.height();
+            if (auto *m = dynamic_cast<TfrCustomMemoView *>(o)) m->DrawMode = TfrCustomMemoView::DrawNormal;
+        }
+    }
+
+    void drawObject(TfrView *o, TfrBand *b, int dx, int dy)
+    {
+        TfrBuildState &st = TfrBuildState::instance();
+        st.CurBand = b;
+        st.CurView = o;
+        o->Left += dx;
+        o->Top += dy;
+        if (r.OnDrawObject) r.OnDrawObject(o);
+        QPainter *c = canvas();
+        try {
+            if (c) o->Draw(*c);
+            else if (auto *m = dynamic_cast<TfrCustomMemoView *>(o)) m->CalcHeight();
+        } catch (const EAbort &) {
+            throw;
+        } catch (const Exception &e) {
+            frSetBuildError(QStringLiteral("Errore. ") + e.message());
+        }
+        o->Left -= dx;
+        o->Top -= dy;
+    }
+
+    int columnOffset() const { return m_page->CurX - m_left; }
+
+    // Lays out a stretched band for the current record: text objects measured,
+    // objects below a grown one pushed down. Returns the band's height.
+    int measure(TfrBand *b)
+    {
+        TfrBuildState &st = TfrBuildState::instance();
+        int height = b->Height;
+        for (TfrView *o : b->Objects) {
+            auto *m = dynamic_cast<TfrCustomMemoView *>(o);
+            if (!m) continue;
+            st.CurBand = b;
+            st.CurView = o;
+            const int before = m->Height;
+            b->MeasuredHeight = b->Height;
+            m->DrawMode = TfrCustomMemoView::DrawMeasure;
+            QPainter none;
+            m->Draw(none);
+            m->DrawMode = TfrCustomMemoView::DrawMeasured;
+            const int grown = m->Height - before;
+            if (grown > 0)
+                for (TfrView *other : b->Objects)
+                    if (other != o && other->Top >= o->Top + before && other->Left < o->Left + o->Width
+                        && other->Left + other->Width > o->Left)
+                        other->Top += grown;
+        }
+        for (TfrView *o : b->Objects) height = qMax(height, o->Top + o->Height);
+        b->MeasuredHeight = height;
+        return height;
+    }
+
+    void showBand(TfrBand *b)
+    {
+        if (!b || r.Terminated) return;
+        TfrBuildState &st = TfrBuildState::instance();
+        st.CurBand = b;
+        if (b->View && r.OnDrawObject) r.OnDrawObject(b->View);
+        if (b->View && !b->View->Visible) return;
+        TfrPage *page = m_page;
+        if (m_emptyRows) {
+            for (TfrView *o : b->Objects) {
+                o->Left += columnOffset();
+                o->Top += page->CurY;
+                if (QPainter *c = canvas()) o->DrawEmpty(*c);
+                o->Left -= columnOffset();
+                o->Top -= page->CurY;
+            }
+            page->CurY += b->Height;
+            return;
+        }
+        if (b->Type == frBand::ColumnHeader) page->ColumnTop = page->CurY;
+        if (b->Objects.isEmpty()) return;
+
+        // Footers show the last record of what they close.
+        TfrDataset *moved = nullptr;
+        if (footerOfLevel(b)) {
+            TfrBand *data = dataBandOf(b);
+            if (data && data->DataSet) {
+                moved = data->DataSet;
+                const bool wasEof = moved->Eof();
+                auto *db = qobject_cast<TfrDBDataSet *>(moved);
+                // A database dataset at its end still stands on its last record.
+                if (wasEof && db) moved = nullptr;
+                else {
+                    moved->Prior();
+                    work(data, 4);
+                }
+                layoutBand(b);
+                if (moved) {
+                    moved->Next();
+                    work(data, 3);
+                }
+                return;
+            }
+        }
+        layoutBand(b);
+    }
+
+    void layoutBand(TfrBand *b)
+    {
+        TfrPage *page = m_page;
+        const bool fixed = b->Type == frBand::PageFooter || b->Type == frBand::Overlay || b->Type == frBand::None;
+        int height = b->Height;
+        if (!fixed) {
+            if (b->Stretched()) height = measure(b);
+            for (TfrBand *n = b->Next; n && frBand::isDataBand(b->Type) && !n->DataSet; n = n->Next)
+                height += n->Height;
+            while (page->CurY + height > page->CurBottomY && !(b->Flags & frBand::BreakBand)) {
+                if (page->IsSubReportBuild) {
+                    restoreObjects(b);
+                    return;
+                }
+                // On a fresh page or column nothing would change: stop instead of looping.
+                if (m_freshPage) {
+                    restoreObjects(b);
+                    frSetBuildError(QStringLiteral("La banda è più alta della pagina e non può essere stampata."));
+                    return;
+                }
+                breakColumnOrPage();
+                if (r.Terminated) return;
+            }
+        }
+        if (fixed) {
+            const int y = b->Type == frBand::PageFooter ? page->CurBottomY : b->Y;
+            const int dx = b->Type == frBand::None ? 0 : columnOffset();
+            for (TfrView *o : b->Objects) drawObject(o, b, dx, b->Type == frBand::None ? 0 : y);
+            if (b->Type == frBand::PageFooter && m_current >= 0) m_pages[m_current].footerPrinted = true;
+            restoreObjects(b);
+            return;
+        }
+        if (page->CurY + height > page->CurBottomY && (b->Flags & frBand::BreakBand)) {
+            splitBand(b, height);
+            restoreObjects(b);
+            return;
+        }
+        drawChain(b);
+        m_freshPage = false;
+    }
+
+    void drawChain(TfrBand *b)
+    {
+        TfrPage *page = m_page;
+        for (TfrBand *x = b; x; x = x->Next) {
+            x->Y = page->CurY;
+            m_subReportEnd = 0;
+            const int h = x == b && b->Stretched() ? b->MeasuredHeight : x->Height;
+            for (TfrView *o : x->Objects) {
+                if (o->Kind == frKind::SubReport) buildSubReport(static_cast<TfrSubReportView *>(o), x);
+                else drawObject(o, x, columnOffset(), x->Y);
+            }
+            page->CurY = qMax(page->CurY + h, m_subReportEnd);
+            if (x != b) restoreObjects(x);
+            if (!frBand::isDataBand(b->Type) || !x->Next || x->Next->DataSet) break;
+        }
+        restoreObjects(b);
+        if (b->Type != frBand::MasterData && b->Type != frBand::DetailData && b->Type != frBand::SubDetailData
+            && b->Type != frBand::GroupHeader && (b->Flags & frBand::NewPageAfter))
+            newPage();
+    }
+
+    // Draws what fits above the cut, breaks, and repeats with the rest.
+    void splitBand(TfrBand *b, int height)
+    {
+        TfrPage *page = m_page;
+        const TfrBand *colFooter = page->Bands[frBand::ColumnFooter];
+        int remaining = height;
+        QSet<TfrView *> done;
+        while (remaining > 0 && !r.Terminated) {
+            const int footerHeight = colFooter->Objects.isEmpty() ? 0 : colFooter->Height;
+            const int cut = page->CurBottomY - footerHeight - 2 - page->CurY;
+            if (remaining <= page->CurBottomY - page->CurY) {
+                b->Y = page->CurY;
+                for (TfrView *o : b->Objects)
+                    if (!done.contains(o)) drawObject(o, b, columnOffset(), b->Y);
+                page->CurY += remaining;
+                break;
+            }
+            if (cut <= 0) {
+                if (m_freshPage) {
+                    frSetBuildError(QStringLiteral("La banda è più alta della pagina e non può essere stampata."));
+                    return;
+                }
+                breakColumnOrPage();
+                continue;
+            }
+            b->Y = page->CurY;
+            bool progress = false;
+            for (TfrView *o : b->Objects) {
+                if (done.contains(o)) continue;
+                auto *m = dynamic_cast<TfrCustomMemoView *>(o);
+                if (o->Top + o->Height <= cut) {
+                    drawObject(o, b, columnOffset(), b->Y);
+                    done.insert(o);
+                    progress = true;
+                } else if (o->Top < cut && m) {
+                    const int fullHeight = o->Height;
+                    const int first = m->FirstLine;
+                    o->Height = cut - o->Top;
+                    if (m->DrawMode == TfrCustomMemoView::DrawNormal) {
+                        m->CalcHeight();
+                        o->Height = cut - o->Top;
+                    }
+                    m->DrawMode = m->DrawMode == TfrCustomMemoView::DrawContinuation ? TfrCustomMemoView::DrawContinuation
+                                                                                      : TfrCustomMemoView::DrawMeasured;
+                    drawObject(o, b, columnOffset(), b->Y);
+                    if (m->FirstLine > first) progress = true;
+                    m->DrawMode = TfrCustomMemoView::DrawContinuation;
+                    const int lh = m->SMemo.isEmpty() ? 0 : (m->TextHeight - 2 * m->gapy) / int(m->SMemo.size());
+                    const int rest = int(m->SMemo.size()) - m->FirstLine;
+                    if (rest <= 0) done.insert(o);
+                    o->Height = qMax(rest * lh + 2 * m->gapy, fullHeight - (cut - o->Top));
+                    o->Top = 0;
+                } else if (o->Top < cut) {
+                    // A picture crossing the cut moves whole to the next page.
+                    o->Top = 0;
+                } else {
+                    o->Top -= cut;
+                }
+            }
+            page->CurY += cut;
+            remaining -= cut;
+            int lowest = 0;
+            for (TfrView *o : b->Objects)
+                if (!done.contains(o)) lowest = qMax(lowest, o->Top + o->Height);
+            remaining = qMax(0, qMin(remaining, lowest));
+            if (remaining == 0) break;
+            if (!progress && m_freshPage) {
+                frSetBuildError(QStringLiteral("La banda è più alta della pagina e non può essere stampata."));
+                return;
+            }
+            breakColumnOrPage();
+        }
+        m_freshPage = false;
+    }
+
+    void buildSubReport(TfrSubReportView *s, TfrBand *band)
+    {
+        TfrPage *target = r.Pages[s->TargetPage];
+        if (!target || target == m_page) return;
+        TfrPage *outer = m_page;
+        const int outerLeft = m_left;
+        target->IsSubReportBuild = true;
+        target->CurY = band->Y + s->Top;
+        target->CurX = outer->CurX + s->Left;
+        target->CurBottomY = outer->CurBottomY;
+        target->CurColumn = 0;
+        target->ColumnTop = target->CurY;
+        m_page = target;
+        m_left = target->CurX;
+        TfrBuildState::instance().CurPage = target;
+        showBand(target->Bands[frBand::ReportTitle]);
+        showBand(target->Bands[frBand::ColumnHeader]);
+        int deepest = 0;
+        for (int l = 0; l < 3; ++l)
+            if (!target->Bands[Levels[l].data]->Objects.isEmpty()) deepest = l + 1;
+        const int savedDeepest = std::exchange(m_deepest, deepest);
+        if (deepest > 0) walkLevel(1);
+        m_deepest = savedDeepest;
+        const int end = target->CurY;
+        m_page = outer;
+        m_left = outerLeft;
+        TfrBuildState::instance().CurPage = outer;
+        target->IsSubReportBuild = false;
+        m_subReportEnd = qMax(m_subReportEnd, end);
+    }
+
+    void breakColumnOrPage()
+    {
+        TfrPage *page = m_page;
+        if (page->CurColumn < qMax(1, page->ColumnCount) - 1) {
+            showBand(page->Bands[frBand::ColumnFooter]);
+            ++page->CurColumn;
+            page->CurX += page->ColumnWidth + page->ColumnGap;
+            page->CurY = page->ColumnTop;
+            showBand(page->Bands[frBand::ColumnHeader]);
+            m_freshPage = true;
+            return;
+        }
+        newPage();
+    }
+
+    void newPage()
+    {
+        if (m_inNewPage) {
+            frSetBuildError(QStringLiteral("La banda è più alta della pagina e non può essere stampata."));
+            return;
+        }
+        m_inNewPage = true;
+        TfrPage *page = m_page;
+        showBand(page->Bands[frBand::ColumnFooter]);
+        showBand(page->Bands[frBand::PageFooter]);
+        computeArea(page);
+        startOutputPage(page, r.Pages.IndexOf(page));
+        showBand(page->Bands[frBand::Overlay]);
+        page->CurY = m_top;
+        page->CurColumn = 0;
+        page->CurX = m_left;
+        showBand(page->Bands[frBand::PageHeader]);
+        showBand(page->Bands[frBand::ColumnHeader]);
+        m_inNewPage = false;
+        m_freshPage = true;
+    }
+
+public:
+    bool m_progress = false;
+
+private:
+    TfrReport &r;
+    bool m_firstOfTwo;
+    std::vector<OutputPage> m_pages;
+    int m_current = -1;
+    int m_firstPageOfDesign = -1;
+    TfrPage *m_page = nullptr;
+    int m_left = 0, m_top = 0, m_right = 0;
+    int m_lastY = 0, m_lastBottom = 0;
+    int m_deepest = 0;
+    int m_subReportEnd = 0;
+    bool m_emptyRows = false;
+    bool m_freshPage = false;
+    bool m_inNewPage = false;
+    QList<TfrBand *> m_queue;
+    QHash<TfrView *, QRect> m_relative;
+    QHash<TfrView *, TfrBand *> m_verticalOf;
+    std::vector<std::pair<TfrBand *, TfrDataset *>> m_initialised;
+};
+
+bool runPass(TfrReport &r, bool firstOfTwo)
+{
+    Pass pass(r, firstOfTwo);
+    QList<TfrPreparedPage> pages;
+    const auto body = [&] { pages = pass.run(); };
+    const frBuilder::ProgressWindow &w = progressWindow();
+    if (!r.OnProgress && r.ShowProgress && w.run) {
+        pass.m_progress = true;
+        const QString caption = r.Title.isEmpty() ? QStringLiteral("Report in preparazione")
+                                                  : QStringLiteral("Report in preparazione - ") + r.Title;
+        const QString label = firstOfTwo ? QStringLiteral("Esecuzione 1° passo:") : QStringLiteral("Pagina in costruzione:");
+        w.run(r, caption, label + QStringLiteral("  1"), body);
+    } else {
+        body();
+    }
+    r.EMFPages.Clear();
+    for (const TfrPreparedPage &p : pages) r.EMFPages.Add(p);
+    return !r.Terminated && !frBuildErrorSet();
+}
+} // namespace
+
+void frBuilder::setProgressWindow(ProgressWindow window) { progressWindow() = std::move(window); }
+
+void frBuilder::setDesignerOpen(std::function<bool(TfrReport &)> isOpen) { designerOpen() = std::move(isOpen); }
+
+bool frBuilder::BuildReport(TfrReport &r)
+{
+    r.ReloadIfChanged();
+    frSetCurrentReport(&r);
+    QByteArray snapshot;
+    const bool nested = r.Building;
+    if (!nested) {
+        frClearBuildError();
+        // Building moves and resizes objects; an open designer gets them back as they were.
+        if (designerOpen() && designerOpen()(r)) snapshot = r.SaveTemplateData();
+    }
+    TfrBuildState &st = TfrBuildState::instance();
+    st.CurPage = nullptr;
+    st.CurBand = nullptr;
+    st.CurView = nullptr;
+    st.LastValue = TfrVariant::null();
+    st.BuildDate = today();
+    st.BuildTime = now() - today();
+    r.Terminated = false;
+    r.Building = true;
+    r.EMFPages.Clear();
+    r.HasPreparedPages = false;
+    bool ok = false;
+    try {
+        if (r.TwoPass) {
+            st.TotalPages = 0;
+            ok = runPass(r, true);
+            if (ok) {
+                st.TotalPages = r.EMFPages.Count();
+                r.TwoPass = false;
+                ok = runPass(r, false);
+                r.TwoPass = true;
+            }
+        } else {
+            st.TotalPages = 0;
+            ok = runPass(r, false);
+        }
+    } catch (const Exception &e) {
+        frSetBuildError(QStringLiteral("Errore. ") + e.message());
+        ok = false;
+    }
+    r.Building = false;
+    if (!snapshot.isEmpty()) r.LoadTemplateData(snapshot);
+    if (frBuildErrorSet()) r.EMFPages.Clear();
+    r.HasPreparedPages = r.EMFPages.Count() > 0;
+    return ok && !frBuildErrorSet();
+}
+
+void frBuilder::install() { frRegistry::setBuilder([](TfrReport &r) { return BuildReport(r); }); }

@@ -1,0 +1,313 @@
+// Report building on small templates made in the test, checked on the text
+// records of the recorded pages.
+
+#include "report/frbandtypes.h"
+#include "report/frbandview.h"
+#include "report/frbuilder.h"
+#include "report/frbuildstate.h"
+#include "report/frdbdataset.h"
+#include "report/fremfplayer.h"
+#include "report/frmemoview.h"
+#include "report/frmessagesink.h"
+#include "report/frpage.h"
+#include "report/frprintersettings.h"
+#include "report/frregistry.h"
+#include "report/frreport.h"
+
+#include "data/formatsettings.h"
+#include "tests/data/memorydataset.h"
+
+#include <QGuiApplication>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+namespace {
+int argc = 1;
+char arg0[] = "tst_frbuild";
+char *argv[] = {arg0, nullptr};
+
+class Build : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        static QGuiApplication app(argc, argv);
+        TFormatSettings it;
+        ASSERT_TRUE(TFormatSettings::forLocale("it_IT", it));
+        TFormatSettings::setCurrent(it);
+        frSetMessageSink([](const QString &, const QString &, TfrMessageIcon) {});
+        TPrinterSettings::instance().SetPrinterIndex(TPrinterSettings::instance().DefaultPrinterIndex());
+        TfrBuildState::instance().reset();
+        form.setObjectName("frm_main");
+        frRegistry::registerOwner(&form);
+        diario = new TMemoryDataSet(&form);
+        diario->setObjectName("Diario");
+        diario->addColumn("Giorno", ftInteger);
+        diario->addColumn("Mese", ftString, 10);
+        diario->addColumn("Anno", ftInteger);
+        report = new TfrReport(&form);
+        report->setObjectName("frReport1");
+        page = report->Pages[0];
+        page->ChangePaper(9, 0, 0, 0);
+        frBuilder::install();
+    }
+    void TearDown() override
+    {
+        frSetMessageSink(nullptr);
+        frRegistry::unregisterOwner(&form);
+        frRegistry::setBuilder(nullptr);
+        TfrBuildState::instance().reset();
+    }
+
+    TfrBandView *band(int type, int top, int height, int flags = 0, const QString &formatText = QString())
+    {
+        auto *b = static_cast<TfrBandView *>(report->CreateObject(frKind::Band));
+        b->FrameLines = quint16(type);
+        b->Left = 0;
+        b->Top = top;
+        b->Width = 700;
+        b->Height = height;
+        b->Flags = quint16(flags);
+        b->FormatText = formatText;
+        page->Add(b);
+        return b;
+    }
+    TfrMemoView *memo(int left, int top, int width, int height, const QStringList &lines, int flags = 0)
+    {
+        auto *m = static_cast<TfrMemoView *>(report->CreateObject(frKind::Memo));
+        m->Left = left;
+        m->Top = top;
+        m->Width = width;
+        m->Height = height;
+        m->Memo = lines;
+        m->Flags = quint16(flags);
+        page->Add(m);
+        return m;
+    }
+    void masterDataset()
+    {
+        auto *ds = new TfrDBDataSet(&form);
+        ds->setObjectName("DiarioDS");
+        ds->SetDataSet(diario);
+    }
+    // The texts of every prepared page, in drawing order.
+    QList<QStringList> pageTexts()
+    {
+        QList<QStringList> out;
+        for (int i = 0; i < report->EMFPages.Count(); ++i) {
+            QStringList texts;
+            for (const TfrEmfText &t : TfrEmfPlayer::texts(report->EMFPages[i].Drawing)) texts << t.text;
+            out << texts;
+        }
+        return out;
+    }
+    QStringList allTexts()
+    {
+        QStringList all;
+        for (const QStringList &p : pageTexts()) all << p;
+        return all;
+    }
+    bool build()
+    {
+        const bool ok = report->BuildReport();
+        if (!ok) ADD_FAILURE() << frBuildErrorText().toStdString();
+        return ok;
+    }
+
+    QObject form;
+    TMemoryDataSet *diario = nullptr;
+    TfrReport *report = nullptr;
+    TfrPage *page = nullptr;
+};
+} // namespace
+
+TEST_F(Build, EmptyMasterPrintsTitleAndSummaryOnly)
+{
+    masterDataset();
+    band(frBand::ReportTitle, 0, 30);
+    memo(10, 5, 200, 20, {"Titolo"});
+    band(frBand::MasterData, 40, 20, 0, "DiarioDS");
+    memo(10, 42, 200, 18, {"Riga [Giorno]"});
+    band(frBand::MasterFooter, 70, 20);
+    memo(10, 72, 200, 18, {"Fine elenco"});
+    band(frBand::ReportSummary, 100, 20);
+    memo(10, 102, 200, 18, {"Riepilogo"});
+    ASSERT_TRUE(build());
+    EXPECT_EQ(allTexts(), (QStringList{"Titolo", "Riepilogo"}));
+}
+
+TEST_F(Build, RowsFootersAndCountersOnOnePage)
+{
+    for (int d = 1; d <= 3; ++d) diario->addRow({d, "gen", 2000});
+    masterDataset();
+    band(frBand::MasterData, 40, 20, 0, "DiarioDS");
+    memo(10, 42, 200, 18, {"[LINE#]: [Giorno]"});
+    band(frBand::MasterFooter, 70, 20);
+    memo(10, 72, 200, 18, {"Totale [SUM([Giorno])] ultimo [Giorno]"});
+    // Objects get back their designed geometry after the build.
+    TfrMemoView *row = static_cast<TfrMemoView *>(page->Objects[1]);
+    ASSERT_TRUE(build());
+    EXPECT_EQ(allTexts(), (QStringList{"1: 1", "2: 2", "3: 3", "Totale 6 ultimo 3"}));
+    EXPECT_EQ(row->Top, 42);
+    EXPECT_EQ(row->Height, 18);
+    EXPECT_FALSE(report->Building);
+}
+
+TEST_F(Build, TwoGroupLevelsBreakOuterThenInner)
+{
+    const QList<QVariantList> rows = {{1, "gen", 2000}, {2, "gen", 2000}, {3, "feb", 2000}, {4, "feb", 2001}};
+    for (const QVariantList &r : rows) diario->addRow(r);
+    masterDataset();
+    band(frBand::GroupHeader, 10, 20, 0, "[Anno]");
+    memo(10, 12, 200, 18, {"A [Anno]"});
+    band(frBand::GroupHeader, 40, 20, 0, "[Mese]");
+    memo(10, 42, 200, 18, {"M [Mese]"});
+    band(frBand::MasterData, 70, 20, 0, "DiarioDS");
+    memo(10, 72, 200, 18, {"[Giorno]"});
+    band(frBand::GroupFooter, 100, 20);
+    memo(10, 102, 200, 18, {"/M [Mese] [Giorno]"});
+    band(frBand::GroupFooter, 130, 20);
+    memo(10, 132, 200, 18, {"/A [Anno]"});
+    ASSERT_TRUE(build());
+    // The footer of a group shows the group's last record.
+    EXPECT_EQ(allTexts(), (QStringList{"A 2000", "M gen", "1", "2", "/M gen 2", "M feb", "3", "/M feb 3", "/A 2000",
+                                       "A 2001", "M feb", "4", "/M feb 4", "/A 2001"}));
+}
+
+TEST_F(Build, SkipOnBeginPrintsEmptyFramedRows)
+{
+    diario->addRow({1, "gen", 2000});
+    masterDataset();
+    static_cast<TfrDataset *>(form.findChild<TfrDBDataSet *>("DiarioDS"))->SkipOnBegin = 3;
+    band(frBand::MasterData, 40, 20, 0, "DiarioDS");
+    TfrMemoView *m = memo(10, 40, 200, 20, {"[Giorno]"});
+    m->FrameLines = 15;
+    ASSERT_TRUE(build());
+    EXPECT_EQ(allTexts(), QStringList{"1"});
+    // Four framed rows: three empty, one with the record, one under the other.
+    const QByteArray emf = report->EMFPages[0].Drawing;
+    int rectangles = 0;
+    for (qsizetype at = 108; at + 8 <= emf.size();) {
+        const quint32 type = qFromLittleEndian<quint32>(emf.constData() + at);
+        const quint32 size = qFromLittleEndian<quint32>(emf.constData() + at + 4);
+        if (type == 43) ++rectangles;
+        if (size < 8) break;
+        at += size;
+    }
+    EXPECT_EQ(rectangles, 4);
+    QList<TfrEmfText> texts = TfrEmfPlayer::texts(emf);
+    ASSERT_EQ(texts.size(), 1);
+    const int top = page->Margins[1];
+    EXPECT_NEAR(texts[0].reference.y(), top + 3 * 20 + 2, 15);
+}
+
+TEST_F(Build, TwoColumnsContinueAtColumnTopBeforeANewPage)
+{
+    for (int d = 1; d <= 200; ++d) diario->addRow({d, "gen", 2000});
+    masterDataset();
+    page->ColumnCount = 2;
+    page->ColumnGap = 10;
+    band(frBand::ColumnHeader, 0, 20);
+    memo(10, 0, 100, 18, {"Intestazione"});
+    band(frBand::MasterData, 40, 20, 0, "DiarioDS");
+    memo(10, 40, 100, 18, {"[Giorno]"});
+    ASSERT_TRUE(build());
+    const QByteArray first = report->EMFPages[0].Drawing;
+    const QList<TfrEmfText> texts = TfrEmfPlayer::texts(first);
+    // Rows per column from the page geometry: the first row of the second column
+    // is printed at the same y as the first row of the first.
+    ASSERT_GE(texts.size(), 4);
+    qreal firstRowY = -1, secondColumnY = -1;
+    int secondColumnRow = -1;
+    for (const TfrEmfText &t : texts) {
+        if (t.text == "1") firstRowY = t.reference.y();
+        if (t.reference.x() > 300 && t.text != "Intestazione" && secondColumnRow < 0) {
+            secondColumnY = t.reference.y();
+            secondColumnRow = t.text.toInt();
+        }
+    }
+    EXPECT_GT(secondColumnRow, 1);
+    EXPECT_EQ(secondColumnY, firstRowY);
+    EXPECT_EQ(texts.count(), 2 * (secondColumnRow - 1) + 2);   // two headers, two full columns
+    EXPECT_GT(report->EMFPages.Count(), 1);
+}
+
+TEST_F(Build, TotalPagesInTwoPassesAndOne)
+{
+    // Rows of 20 under a header of 20 on A4 with the default margins: 50 a page.
+    for (int d = 1; d <= 340; ++d) diario->addRow({d, "gen", 2000});
+    masterDataset();
+    band(frBand::PageHeader, 0, 20);
+    memo(10, 0, 300, 18, {"Pagina [PAGE#] di [TOTALPAGES]"});
+    band(frBand::MasterData, 40, 20, 0, "DiarioDS");
+    memo(10, 40, 100, 18, {"[Giorno]"});
+    for (const bool twoPass : {true, false}) {
+        SCOPED_TRACE(twoPass);
+        report->TwoPass = twoPass;
+        ASSERT_TRUE(build());
+        const QList<QStringList> pages = pageTexts();
+        const int n = int(pages.size());
+        ASSERT_EQ(n, 7) << "rows per page changed: adjust the record count";
+        for (int i = 0; i < n; ++i)
+            EXPECT_EQ(pages[i].first(), QString("Pagina %1 di %2").arg(i + 1).arg(twoPass ? 7 : 0));
+        EXPECT_EQ(report->TwoPass, twoPass);
+    }
+}
+
+TEST_F(Build, StretchedTextContinuesOnTheNextPageInASplitBand)
+{
+    diario->addRow({1, "gen", 2000});
+    masterDataset();
+    band(frBand::MasterData, 40, 20, frBand::Stretched | frBand::BreakBand, "DiarioDS");
+    QStringList lines;
+    for (int i = 1; i <= 120; ++i) lines << QString("riga %1").arg(i);
+    memo(10, 40, 200, 20, lines, TfrMemoView::MemoStretched);
+    ASSERT_TRUE(build());
+    const QList<QStringList> pages = pageTexts();
+    ASSERT_GE(pages.size(), 2);
+    QStringList all;
+    for (const QStringList &p : pages) all << p;
+    EXPECT_EQ(all, lines);      // every line once, in order
+    EXPECT_GT(pages[0].size(), 40);
+    EXPECT_EQ(pages[1].first(), QString("riga %1").arg(pages[0].size() + 1));
+}
+
+TEST_F(Build, ErrorsStopTheBuildWithTheirText)
+{
+    struct Case
+    {
+        const char *name;
+        QString dataset;
+        QString line;
+        QString expected;
+    };
+    const Case cases[] = {
+        {"unknown dataset", "Manca", "[Giorno]", "Non è stato trovato il frDataset: Manca"},
+        {"aggregate in a title", "DiarioDS", "", "Non è possibile inserire in una banda non abilitata la funzione statistica : SUM"},
+    };
+    diario->addRow({1, "gen", 2000});
+    masterDataset();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        page->Clear();
+        band(frBand::MasterData, 40, 20, 0, c.dataset);
+        memo(10, 40, 100, 18, {c.line.isEmpty() ? "[Giorno]" : c.line});
+        if (c.line.isEmpty()) {
+            band(frBand::ReportTitle, 0, 20);
+            memo(10, 0, 100, 18, {"[SUM([Giorno])]"});
+        }
+        EXPECT_FALSE(report->BuildReport());
+        EXPECT_TRUE(frBuildErrorText().contains(c.expected)) << frBuildErrorText().toStdString();
+        EXPECT_EQ(report->EMFPages.Count(), 0);
+    }
+}
+
+TEST_F(Build, BandTallerThanAPageEndsWithAnError)
+{
+    diario->addRow({1, "gen", 2000});
+    masterDataset();
+    band(frBand::MasterData, 40, 2000, 0, "DiarioDS");
+    memo(10, 40, 100, 18, {"[Giorno]"});
+    EXPECT_FALSE(report->BuildReport());
+    EXPECT_TRUE(frBuildErrorText().contains("più alta della pagina")) << frBuildErrorText().toStdString();
+}

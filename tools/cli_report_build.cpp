@@ -1,0 +1,221 @@
+// tonalba-cli report build: builds a template over the archive's tables for a
+// period, on the pseudo printer, and writes PDF, PNG, EMF pages or a prepared
+// report file. The headless way to print a period.
+
+#include "tools/cli_report_build.h"
+#include "tools/cli_report_window.h"
+#include "tools/clicommand.h"
+
+#include "app/diarytables.h"
+#include "report/frbuilder.h"
+#include "report/frbuildstate.h"
+#include "report/fremfplayer.h"
+#include "report/frpreparedfile.h"
+#include "report/frreport.h"
+
+#include "data/datetime.h"
+#include "data/exceptions.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+namespace {
+bool parseIsoDate(const QString &text, TDateTime &out)
+{
+    static const QRegularExpression re(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})$"));
+    const QRegularExpressionMatch m = re.match(text);
+    if (!m.hasMatch()) return false;
+    try {
+        out = encodeDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    } catch (const Exception &) {
+        return false;
+    }
+    return true;
+}
+
+// Where a page is played on its sheet, in tenths of a millimetre scaled to the
+// device: the whole sheet with margins in use, else the printable area.
+QRectF targetRect(const TfrPreparedPage &p, qreal sheetWidth, qreal sheetHeight)
+{
+    if (p.UseMargins || p.PrnInfo.pageWidth <= 0 || p.PrnInfo.pageHeight <= 0)
+        return QRectF(0, 0, sheetWidth, sheetHeight);
+    const qreal kx = sheetWidth / p.PrnInfo.pageWidth, ky = sheetHeight / p.PrnInfo.pageHeight;
+    return QRectF(p.PrnInfo.offsetLeft * kx, p.PrnInfo.offsetTop * ky, p.PrnInfo.printableWidth * kx,
+                  p.PrnInfo.printableHeight * ky);
+}
+
+QString pageName(const QString &prefix, int n, const char *ext)
+{
+    return QStringLiteral("%1-%2.%3").arg(prefix).arg(n, 4, 10, QLatin1Char('0')).arg(QLatin1String(ext));
+}
+
+bool writeFile(const QString &name, const QByteArray &data)
+{
+    QSaveFile f(name);
+    if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.commit()) {
+        cliError(QStringLiteral("%1: %2").arg(name, f.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool writePdf(TfrReport &r, const QString &file)
+{
+    const QString temp = file + QStringLiteral(".part");
+    {
+        QPdfWriter pdf(temp);
+        pdf.setResolution(600);
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter;
+        for (int i = 0; i < r.EMFPages.Count(); ++i) {
+            const TfrPreparedPage &p = r.EMFPages[i];
+            const QPageSize size(QSizeF(p.PaperWidth / 10.0, p.PaperHeight / 10.0), QPageSize::Millimeter,
+                                 QString(), QPageSize::ExactMatch);
+            pdf.setPageSize(size);
+            pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+            if (i == 0) {
+                if (!painter.begin(&pdf)) {
+                    cliError(QStringLiteral("%1: cannot write").arg(file));
+                    return false;
+                }
+            } else {
+                pdf.newPage();
+            }
+            const qreal w = p.PaperWidth / 254.0 * pdf.resolution(), h = p.PaperHeight / 254.0 * pdf.resolution();
+            TfrEmfPlayer::play(p.Drawing, painter, targetRect(p, w, h));
+        }
+        painter.end();
+    }
+    QFile::remove(file);
+    if (!QFile::rename(temp, file)) {
+        QFile::remove(temp);
+        cliError(QStringLiteral("%1: cannot write").arg(file));
+        return false;
+    }
+    return true;
+}
+
+bool writePngs(TfrReport &r, const QString &prefix, int dpi)
+{
+    for (int i = 0; i < r.EMFPages.Count(); ++i) {
+        const TfrPreparedPage &p = r.EMFPages[i];
+        const int w = qMax(1, qRound(p.PaperWidth * double(dpi) / 254.0));
+        const int h = qMax(1, qRound(p.PaperHeight * double(dpi) / 254.0));
+        QImage img(w, h, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        QPainter painter(&img);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        TfrEmfPlayer::play(p.Drawing, painter, targetRect(p, w, h));
+        painter.end();
+        const QString name = pageName(prefix, i + 1, "png");
+        if (!img.save(name, "PNG")) {
+            cliError(QStringLiteral("%1: cannot write").arg(name));
+            return false;
+        }
+    }
+    return true;
+}
+} // namespace
+
+int cliReportBuild(CliReportWindow &window, const QStringList &argsIn)
+{
+    QStringList args = argsIn;
+    QString templ, from, to, pdf, png, emf, frp;
+    int dpi = 96;
+    int outputs = 0;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        const auto value = [&](QString &into) {
+            if (i + 1 >= args.size()) return false;
+            into = args[++i];
+            return true;
+        };
+        if (a == QLatin1String("--from")) {
+            if (!value(from)) return cliUsage(QStringLiteral("--from needs a date"));
+        } else if (a == QLatin1String("--to")) {
+            if (!value(to)) return cliUsage(QStringLiteral("--to needs a date"));
+        } else if (a == QLatin1String("--pdf")) {
+            if (!value(pdf)) return cliUsage(QStringLiteral("--pdf needs a file"));
+            ++outputs;
+        } else if (a == QLatin1String("--png")) {
+            if (!value(png)) return cliUsage(QStringLiteral("--png needs a prefix"));
+            ++outputs;
+        } else if (a == QLatin1String("--emf")) {
+            if (!value(emf)) return cliUsage(QStringLiteral("--emf needs a prefix"));
+            ++outputs;
+        } else if (a == QLatin1String("--frp")) {
+            if (!value(frp)) return cliUsage(QStringLiteral("--frp needs a file"));
+            ++outputs;
+        } else if (a == QLatin1String("--dpi")) {
+            QString n;
+            bool ok = false;
+            if (!value(n) || (dpi = n.toInt(&ok), !ok) || dpi < 1 || dpi > 2400)
+                return cliUsage(QStringLiteral("--dpi needs a number from 1 to 2400"));
+        } else if (a.startsWith(QLatin1String("--"))) {
+            return cliUsage(QStringLiteral("report build: unknown option %1").arg(a));
+        } else if (templ.isEmpty()) {
+            templ = a;
+        } else {
+            return cliUsage(QStringLiteral("report build: one template expected"));
+        }
+    }
+    if (templ.isEmpty()) return cliUsage(QStringLiteral("report build: template expected"));
+    if (outputs != 1) return cliUsage(QStringLiteral("report build: one of --pdf, --png, --emf, --frp expected"));
+    TDateTime fromDate = 0, toDate = 0;
+    if (!from.isEmpty() && !parseIsoDate(from, fromDate))
+        return cliUsage(QStringLiteral("report build: invalid date %1 (YYYY-MM-DD)").arg(from));
+    if (!to.isEmpty() && !parseIsoDate(to, toDate))
+        return cliUsage(QStringLiteral("report build: invalid date %1 (YYYY-MM-DD)").arg(to));
+
+    // The period goes through the diary's own filter, as the print command sets it.
+    if (auto *tables = window.findChild<TDiaryTables *>()) {
+        tables->Model->PrintFilterActive = true;
+        tables->Model->PeriodFrom = fromDate;
+        tables->Model->PeriodTo = toDate;
+        try {
+            if (tables->Diario->Active()) {
+                tables->Diario->Close();
+                tables->Diario->Open();
+            }
+        } catch (const Exception &e) {
+            cliError(e.message());
+            return 1;
+        }
+    }
+
+    TfrReport &report = *window.report();
+    QFile file(templ);
+    if (!file.open(QIODevice::ReadOnly)) {
+        cliError(QStringLiteral("%1: %2").arg(templ, file.errorString()));
+        return 1;
+    }
+    if (!report.LoadTemplateStream(file)) return 1;
+    frBuilder::install();
+    report.ShowProgress = false;
+    const bool built = report.BuildReport();
+    if (!built || frBuildErrorSet()) {
+        QString text = frBuildErrorSet() ? frBuildErrorText() : QStringLiteral("Costruzione del report annullata.");
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        cliError(text);
+        return 1;
+    }
+    if (!pdf.isEmpty()) return writePdf(report, pdf) ? 0 : 1;
+    if (!png.isEmpty()) return writePngs(report, png, dpi) ? 0 : 1;
+    if (!emf.isEmpty()) {
+        for (int i = 0; i < report.EMFPages.Count(); ++i)
+            if (!writeFile(pageName(emf, i + 1, "emf"), report.EMFPages[i].Drawing)) return 1;
+        return 0;
+    }
+    try {
+        TfrPreparedFile::SavePrepared(report, frp);
+    } catch (const Exception &e) {
+        cliError(e.message());
+        return 1;
+    }
+    return 0;
+}
