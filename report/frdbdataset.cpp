@@ -76,7 +76,14 @@ void TfrDBDataSet::Exit()
         m_disabledHere = false;
     }
     if (m_wasOpen) {
-        if (!m_startRecord.isEmpty() && ds->Active() && ds->BookmarkValid(m_startRecord)) ds->GotoBookmark(m_startRecord);
+        if (!m_startRecord.isEmpty() && ds->Active() && ds->BookmarkValid(m_startRecord)) {
+            try {
+                ds->GotoBookmark(m_startRecord);
+            } catch (const EDatabaseError &) {
+                // The record the build started on is hidden by the table's filter now.
+                ds->First();
+            }
+        }
     } else {
         ds->Close();
     }
