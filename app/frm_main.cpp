@@ -1,4 +1,5 @@
 #include "app/frm_main.h"
+#include "report/chart/frgraphobject.h"
 #include "app/application.h"
 #include "app/diaryfiles.h"
 #include "app/frm_pass.h"
@@ -393,6 +394,8 @@ Tfrm_main::Tfrm_main(const QStringList &arguments, QWidget *parent) : QWidget(pa
     // The engine's builder and preview window, unless some were put in place already (tests).
     if (!frRegistry::builder()) frBuilder::install();
     if (!frRegistry::preview()) TStandardPreview::Register();
+    // The chart kind, so the diary's template with its chart loads.
+    TfrGraphObject::Register();
     frSetMessageSink(showReportMessage);
     frSetBeep([] { QApplication::beep(); });
 

@@ -4,6 +4,8 @@
 #include "tools/cli_report_window.h"
 #include "tools/clicommand.h"
 
+#include "report/chart/frgraphobject.h"
+#include "report/chart/frgraphview.h"
 #include "report/frband.h"
 #include "report/frbandtypes.h"
 #include "report/frbuildstate.h"
@@ -29,6 +31,10 @@
 #include <memory>
 
 namespace {
+// The tool stands in for the program's main window, which holds the chart
+// component; templates with a chart must load here too (print, dump, build).
+const bool chartRegistered = TfrGraphObject::Register();
+
 // JSON written in the documented key order (QJsonObject would sort the keys).
 QString jsonString(const QString &s)
 {
@@ -154,6 +160,19 @@ QString dumpReport(const TfrReport &r)
                 o.num("graphicKind", pic->GraphicKind);
             } else if (const auto *sub = dynamic_cast<const TfrSubReportView *>(v)) {
                 o.num("targetPage", sub->TargetPage);
+            } else if (const auto *g = dynamic_cast<const TfrGraphView *>(v)) {
+                o.add("chart", Obj()
+                                   .str("xTitle", g->XTitle)
+                                   .str("yTitle", g->YTitle)
+                                   .str("labelExpression", g->LabelExpression)
+                                   .str("title", g->ChartTitle)
+                                   .flag("showLegend", g->ShowLegend)
+                                   .flag("showTitle", g->ShowTitle)
+                                   .flag("showXTitle", g->ShowXTitle)
+                                   .flag("showYTitle", g->ShowYTitle)
+                                   .num("kind", g->GraphKind)
+                                   .str("yFormat", g->YFormat)
+                                   .text());
             }
             objects << o.text();
         }

@@ -160,7 +160,8 @@ bool TfrGraphView::ReadData()
                 const TfrVariant v = ex.Evaluate(s.Legend);
                 legends << (v.isEmptyOrNull() ? QString() : v.toString());
             }
-            colors << (s.Color.trimmed().isEmpty() ? 0xFFFFFF : int(number(s.Color)));
+            colors << (s.Color.trimmed().isEmpty() ? 0xFFFFFF
+                                                   : int(qBound(-2147483648.0, number(s.Color), 2147483647.0)));
         }
         m_data.SetSeries(legends, colors);
         QList<double> values(series.size());
@@ -194,9 +195,10 @@ void TfrGraphView::Draw(QPainter &canvas)
     CalcGaps();
     m_plot = QRect();
     if (output) {
-        const bool ok = ReadData();
+        // The first pass of a two-pass build draws nothing: no need to walk the data.
+        const bool ok = !frDraw::mode().suppressed && ReadData();
         DrawBackground(canvas);
-        if (ok && !frDraw::mode().suppressed) drawChart(canvas);
+        if (ok) drawChart(canvas);
     } else {
         DrawBackground(canvas);
         drawSample(canvas);

@@ -39,7 +39,7 @@ char *argv[] = {arg0, nullptr};
 struct Shape
 {
     enum Type { Rect, Polygon, Polyline } type;
-    QRect rect;                  // Rect: GDI rectangle, right and bottom exclusive
+    QRect rect;                  // Rect: the pixels it covers
     QList<QPoint> points;
     int color;
     bool operator==(const Shape &) const = default;
@@ -48,7 +48,7 @@ struct Shape
 QList<Shape> shapes(const QByteArray &emf)
 {
     QList<Shape> out;
-    QHash<quint32, int> brushes, pens;
+    QHash<quint32, std::pair<bool, int>> handles;     // brush?, colour
     int brush = -1, pen = -1;
     qsizetype at = 0;
     const auto u32 = [&emf](qsizetype pos) { return qFromLittleEndian<quint32>(emf.constData() + pos); };
@@ -56,19 +56,20 @@ QList<Shape> shapes(const QByteArray &emf)
         const quint32 type = u32(at), size = u32(at + 4);
         if (size < 8 || at + size > emf.size()) break;
         switch (type) {
-        case 39: brushes[u32(at + 8)] = int(u32(at + 16)); break;                  // CreateBrushIndirect
-        case 38: pens[u32(at + 8)] = int(u32(at + 24)); break;                     // CreatePen
+        case 39: handles[u32(at + 8)] = {true, int(u32(at + 16))}; break;        // CreateBrushIndirect
+        case 38: handles[u32(at + 8)] = {false, int(u32(at + 24))}; break;       // CreatePen
         case 37: {                                                                  // SelectObject
             const quint32 h = u32(at + 8);
             if (h == 0x80000005u) brush = -1;
             else if (h == 0x80000008u) pen = -1;
-            else if (brushes.contains(h)) brush = brushes[h];
-            else if (pens.contains(h)) pen = pens[h];
+            else if (handles.contains(h)) (handles[h].first ? brush : pen) = handles[h].second;
             break;
         }
         case 43: {                                                                  // Rectangle
+            // Filled without a pen, GDI leaves out the last column and row as well.
+            const int less = pen == -1 ? 2 : 1;
             const QRect r(QPoint(qint32(u32(at + 8)), qint32(u32(at + 12))),
-                          QPoint(qint32(u32(at + 16)) - 1, qint32(u32(at + 20)) - 1));
+                          QPoint(qint32(u32(at + 16)) - less, qint32(u32(at + 20)) - less));
             out << Shape{Shape::Rect, r, {}, brush};
             break;
         }
@@ -211,9 +212,9 @@ TEST_F(Graph, StoredFieldsFollowTheCommonDataInTheirOrder)
     g.YFormat = "[4]";
     TfrBinaryWriter w2;
     g.SaveToStream(w2);
-    const QByteArray expected = QByteArray("\x06Giorni\x04mmHg\x08[Giorno]\x0bPressione \x80", 32)
+    const QByteArray expected = QByteArray("\x06Giorni\x04mmHg\x08[Giorno]\x0bPressione \x80", 33)
                                 + QByteArray::fromHex("00010001" "05") + QByteArray("\x03[4]", 4);
-    EXPECT_EQ(w2.data().toHex(), expected.toHex());
+    EXPECT_EQ(w2.data().toHex().toStdString(), expected.toHex().toStdString());
 }
 
 TEST_F(Graph, TemplateWithAChartRoundTripsByteForByte)
@@ -369,7 +370,7 @@ TEST_F(Graph, LongRunsArePlottedAsAveragesOfGroups)
 {
     // Ten years of days: groups of ceil(3650 / 500) = 8, the last holding 2.
     chartDataset();
-    for (int i = 0; i < 3650; ++i) diario->addRow({QString("d%1").arg(i), double(i), -double(i % 10)});
+    for (int i = 0; i < 3650; ++i) diario->addRow({QString("d%1").arg(i), 100.0 + i, -double(i % 10)});
     TfrGraphView *g = chart(twoSeries);
     g->LabelExpression = "[Diario.\"Giorno\"]";
     const QByteArray emf = draw(*g);
@@ -381,12 +382,13 @@ TEST_F(Graph, LongRunsArePlottedAsAveragesOfGroups)
     EXPECT_EQ(d.Labels[0], "d0");
     EXPECT_EQ(d.Labels[1], "d8");
     EXPECT_EQ(d.Labels[456], "d3648");
-    EXPECT_DOUBLE_EQ(d.Values[0][0], 3.5);
+    EXPECT_DOUBLE_EQ(d.Values[0][0], 103.5);
     EXPECT_DOUBLE_EQ(d.Values[0][1], -3.5);
-    EXPECT_DOUBLE_EQ(d.Values[456][0], 3648.5);
-    EXPECT_DOUBLE_EQ(d.Largest, 3648.5);
-    // Every group has its bars, and its labels do not overlap.
-    EXPECT_EQ(ofColor(shapes(emf), Red, Shape::Rect).size(), 457);
+    EXPECT_DOUBLE_EQ(d.Values[456][0], 3748.5);
+    EXPECT_DOUBLE_EQ(d.Largest, 3748.5);
+    EXPECT_DOUBLE_EQ(d.Smallest, -8.5);    // the last group: records 3648 and 3649
+    // Every group has its bar (and the legend its square); labels do not overlap.
+    EXPECT_EQ(ofColor(shapes(emf), Red, Shape::Rect).size(), 457 + 1);
     const QList<TfrEmfText> drawn = TfrEmfPlayer::texts(emf);
     double lastRight = -1;
     int labels = 0;
@@ -471,7 +473,7 @@ TEST_F(Graph, BarsFollowTheUnitLayout)
     for (int r = 0; r < 3; ++r)
         for (int s = 0; s < 2; ++s) {
             const int unit = r * 5 + 2 * s;
-            const int top = bottom - int(std::lround(values[r][s] * plot.height() / 40.0));
+            const int top = int(std::lround(bottom - values[r][s] * plot.height() / 40.0));
             const QRect expected(QPoint(x(unit), top), QPoint(x(unit + 2) - 1, bottom - 1));
             EXPECT_EQ(bars[s][r + 1].rect, expected) << "record " << r << " series " << s;
         }

@@ -1,5 +1,7 @@
 #include "tools/mkdiario/diariotemplate.h"
 
+#include "report/chart/frgraphobject.h"
+#include "report/chart/frgraphview.h"
 #include "report/frbandtypes.h"
 #include "report/frbandview.h"
 #include "report/frdbdataset.h"
@@ -15,6 +17,8 @@ namespace {
 
 // Windows colour values (0x00BBGGRR).
 constexpr int Red = 0x0000FF;
+constexpr int Blue = 0xFF0000;
+constexpr int Green = 0x008000;
 constexpr int LightGray = 0xE8E8E8;
 
 // A4 portrait at 96 pixels per inch, inside the default margins (38 left and right).
@@ -201,8 +205,8 @@ void build(TfrReport &report, TDataSet *diario)
         x += w;
     }
 
-    // Summary: the period actually printed and its averages.
-    b.band(frBand::ReportSummary, 240, 150);
+    // Summary: the period actually printed, its averages and the chart of its days.
+    b.band(frBand::ReportSummary, 240, 490);
     Style heading = text(10, true);
     heading.frames = 8;
     b.memo(Left, 248, Width, 20, QStringLiteral("Riepilogo del periodo"), heading);
@@ -244,19 +248,45 @@ void build(TfrReport &report, TDataSet *diario)
         y += 18;
     }
 
+    // Only the days with readings are charted: a day without them would drop
+    // the lines to 0.
+    TfrGraphObject::Register();
+    auto *chartData = new TfrDBDataSet;
+    chartData->setObjectName(QLatin1String(ChartDatasetName));
+    chartData->SetDataSet(diario);
+    chartData->Filter = QStringLiteral("[Diario.\"MAX\"] <> 0");
+    chartData->Filtered = true;
+    report.AddDataset(chartData, true);
+    auto *chart = static_cast<TfrGraphView *>(report.CreateObject(frKind::AddIn, QStringLiteral("TfrGraphView")));
+    chart->Name = QLatin1String(ChartObject);
+    chart->Left = Left;
+    chart->Top = 394;
+    chart->Width = Width;
+    chart->Height = 330;
+    chart->FormatText = QLatin1String(ChartDatasetName);
+    chart->GraphKind = TfrGraphView::PointsAndLines;
+    chart->ChartTitle = QStringLiteral("Andamento del periodo");
+    chart->XTitle = QStringLiteral("Giorni con misurazioni");
+    chart->YTitle = QStringLiteral("mmHg, battiti/min");
+    chart->LabelExpression = QStringLiteral("FORMATDATETIME('dd/mm', [Data])");
+    chart->SetSeries({{QStringLiteral("[Diario.\"MAX\"]"), QString::number(Red), QStringLiteral("'Massima'")},
+                      {QStringLiteral("[Diario.\"MIN\"]"), QString::number(Blue), QStringLiteral("'Minima'")},
+                      {QStringLiteral("[Diario.\"PULS\"]"), QString::number(Green), QStringLiteral("'Pulsazioni'")}});
+    report.Pages[0]->Add(chart);
+
     // Page footer: numbered pages, and when the list was printed.
-    b.band(frBand::PageFooter, 420, 24);
+    b.band(frBand::PageFooter, 750, 24);
     Style rule = text(8);
     rule.frames = 8;
     rule.format = frFormat::pack(frFormat::Date, 1, 0, ',');
-    b.memo(Left, 424, 240, 16, QStringLiteral("Tonalba - stampato il [DATE]"), rule);
+    b.memo(Left, 754, 240, 16, QStringLiteral("Tonalba - stampato il [DATE]"), rule);
     Style pages = text(8, false, AlignCenter);
     pages.frames = 8;
-    b.memo(278, 424, 240, 16, QStringLiteral("Pagina [PAGE#] di [TOTALPAGES]"), pages);
+    b.memo(278, 754, 240, 16, QStringLiteral("Pagina [PAGE#] di [TOTALPAGES]"), pages);
     Style tail = text(8, false, AlignRight);
     tail.frames = 8;
     tail.fill = TfrView::NoColor;
-    b.memo(518, 424, 238, 16, QStringLiteral("[frm_main.Intesta.Nome]"), tail);
+    b.memo(518, 754, 238, 16, QStringLiteral("[frm_main.Intesta.Nome]"), tail);
 }
 
 } // namespace DiarioTemplate

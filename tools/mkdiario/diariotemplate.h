@@ -4,8 +4,9 @@
 // to a doctor. The title band shows the person (from frm_main.Intesta), the
 // page header the column titles, the master data band one day per record of
 // the DatasetTable entry over frm_main.Diario, the summary the period printed
-// with its averages over the days that have a value, and the page footer the
-// page numbers of a two-pass build.
+// with its averages over the days that have a value and a chart of the days
+// with readings (a program loading it must register the chart object), and
+// the page footer the page numbers of a two-pass build.
 //
 // The template is data: a user may change it in the designer, so the build
 // only writes it into the build tree and staging never replaces one.
@@ -19,6 +20,10 @@ namespace DiarioTemplate {
 
 // Name of the report dataset that the master data band walks.
 inline constexpr const char *DatasetName = "frDBDiario";
+
+// The summary's chart of the days with readings and its own dataset entry.
+inline constexpr const char *ChartObject = "SummaryChart";
+inline constexpr const char *ChartDatasetName = "frDBGrafico";
 
 // Object names of the summary's values, for whoever checks them.
 inline constexpr const char *FirstDayObject = "SummaryFirstDay";
