@@ -594,31 +594,7 @@ void Tfrm_main::buildListPage()
 
     grid_diario = new TExRichDBGrid(tb_lista);
     grid_diario->setObjectName(QStringLiteral("grid_diario"));
-    grid_diario->SetOptions(dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines
-                            | dgCancelOnExit);
-    grid_diario->SetReadOnly(true);
-    grid_diario->SetTitleButtons(true);
-    grid_diario->SetScrollBars(TScrollStyle::ssHorizontal);
-    grid_diario->SetBorderStyle(TBorderStyle::bsNone);
-    grid_diario->SetTitleFont(pixelFont(11));
-    grid_diario->SetDefaultRowHeight(17);
-    grid_diario->SetRowColor1(clBtnFace);
-    grid_diario->SetRowColor2(clWindow);
-    grid_diario->SetUseRowColors(true);
-    grid_diario->SetHighlightColor(clNavy);
-    grid_diario->SetHighlightFontColor(clWhite);
-    const struct
-    {
-        const char *field;
-        const char *title;
-    } columns[] = {{"Data", nullptr}, {"Peso", nullptr}, {"BMI", nullptr},
-                   {"MIN", "Minima"}, {"MAX", "Massima"}, {"Note", nullptr}};
-    for (const auto &c : columns) {
-        TColumn *column = grid_diario->Columns().Add();
-        column->SetFieldName(QString::fromLatin1(c.field));
-        if (c.title) column->Title()->SetCaption(QString::fromLatin1(c.title));
-    }
-    grid_diario->Columns()[5]->SetWidth(500);
+    ConfigureListGrid(grid_diario);
     grid_diario->SetDataSource(ds_diario);
     grid_diario->SetIniStorage(FormStorage1);
     grid_diario->OnDblClick = [this](QObject *) { grid_diarioDblClick(); };
@@ -635,6 +611,35 @@ void Tfrm_main::buildListPage()
     cerca->setGeometry(60, 5, 265, 21);
     connect(cerca, &QLineEdit::textChanged, this, [this] { guarded([this] { cercaChange(); }); });
     layout->addWidget(bottom);
+}
+
+void Tfrm_main::ConfigureListGrid(TExRichDBGrid *grid)
+{
+    grid->SetOptions(dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines
+                            | dgCancelOnExit);
+    grid->SetReadOnly(true);
+    grid->SetTitleButtons(true);
+    grid->SetScrollBars(TScrollStyle::ssHorizontal);
+    grid->SetBorderStyle(TBorderStyle::bsNone);
+    grid->SetTitleFont(pixelFont(11));
+    grid->SetDefaultRowHeight(17);
+    grid->SetRowColor1(clBtnFace);
+    grid->SetRowColor2(clWindow);
+    grid->SetUseRowColors(true);
+    grid->SetHighlightColor(clNavy);
+    grid->SetHighlightFontColor(clWhite);
+    const struct
+    {
+        const char *field;
+        const char *title;
+    } columns[] = {{"Data", nullptr}, {"Peso", nullptr}, {"BMI", nullptr},
+                   {"MIN", "Minima"}, {"MAX", "Massima"}, {"Note", nullptr}};
+    for (const auto &c : columns) {
+        TColumn *column = grid->Columns().Add();
+        column->SetFieldName(QString::fromLatin1(c.field));
+        if (c.title) column->Title()->SetCaption(QString::fromLatin1(c.title));
+    }
+    grid->Columns()[5]->SetWidth(500);
 }
 
 void Tfrm_main::buildConfigPage()

@@ -144,6 +144,8 @@ public:
     static std::function<int(Tfrm_stampa *dialog)> &periodDialogHook();
 
     static QString VersionTitle() { return QStringLiteral("Tonalba 01.02 - "); }
+    // The list page's grid as the window sets it up: options, look and columns.
+    static void ConfigureListGrid(TExRichDBGrid *grid);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

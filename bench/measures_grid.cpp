@@ -5,6 +5,7 @@
 // shows up next to the time.
 
 #include "bench/archivegenerator.h"
+#include "app/frm_main.h"
 #include "bench/measures.h"
 #include "bench/stopwatch.h"
 
@@ -68,31 +69,8 @@ public:
         source->SetDataSet(diario);
 
         grid->setObjectName(QStringLiteral("grid_diario"));
-        grid->SetOptions(dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines
-                         | dgCancelOnExit);
-        grid->SetReadOnly(true);
-        grid->SetTitleButtons(true);
-        grid->SetScrollBars(TScrollStyle::ssHorizontal);
-        grid->SetBorderStyle(TBorderStyle::bsNone);
-        grid->SetTitleFont(font);
-        grid->SetDefaultRowHeight(17);
-        grid->SetRowColor1(clBtnFace);
-        grid->SetRowColor2(clWindow);
-        grid->SetUseRowColors(true);
-        grid->SetHighlightColor(clNavy);
-        grid->SetHighlightFontColor(clWhite);
-        const struct
-        {
-            const char *field;
-            const char *title;
-        } columns[] = {{"Data", nullptr}, {"Peso", nullptr}, {"BMI", nullptr},
-                       {"MIN", "Minima"}, {"MAX", "Massima"}, {"Note", nullptr}};
-        for (const auto &c : columns) {
-            TColumn *column = grid->Columns().Add();
-            column->SetFieldName(QString::fromLatin1(c.field));
-            if (c.title) column->Title()->SetCaption(QString::fromLatin1(c.title));
-        }
-        grid->Columns()[5]->SetWidth(500);
+        // Set up as the list page sets it up.
+        Tfrm_main::ConfigureListGrid(grid);
         grid->SetDataSource(source);
 
         // Grow the grid until exactly kRows data rows fit under the title.

@@ -3,6 +3,7 @@
 // the new-archive command.
 
 #include "app/application.h"
+#include "tests/app/archivesql.h"
 #include "app/frm_main.h"
 #include "app/frm_pass.h"
 #include "controls/dbedit.h"
@@ -24,34 +25,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <sqlite3.h>
 
 namespace {
 
-void exec(const QString &path, const QString &sql)
-{
-    sqlite3 *db = nullptr;
-    QVERIFY(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK);
-    char *msg = nullptr;
-    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &msg);
-    const QString error = QString::fromUtf8(msg ? msg : "");
-    sqlite3_free(msg);
-    sqlite3_close(db);
-    QVERIFY2(rc == SQLITE_OK, qPrintable(error));
-}
-
-QString scalar(const QString &path, const QString &sql)
-{
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return "?";
-    sqlite3_stmt *st = nullptr;
-    QString out;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-        out = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return out;
-}
+using archivesql::exec;
+using archivesql::scalar;
 
 // An archive with a header and a few days:
 // 1: 80/125 Normale; 2: 85/135 Normale - alta; 3: 70/110 and a note "pressione normale";

@@ -8,6 +8,7 @@
 // day, so the tests see what a report of the period would print.
 
 #include "app/application.h"
+#include "tests/app/archivesql.h"
 #include "app/frm_main.h"
 #include "app/frm_stampa.h"
 #include "controls/dateedit.h"
@@ -32,34 +33,11 @@
 #include <QTest>
 #include <QTimer>
 #include <memory>
-#include <sqlite3.h>
 
 namespace {
 
-void exec(const QString &path, const QString &sql)
-{
-    sqlite3 *db = nullptr;
-    QVERIFY(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK);
-    char *msg = nullptr;
-    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &msg);
-    const QString error = QString::fromUtf8(msg ? msg : "");
-    sqlite3_free(msg);
-    sqlite3_close(db);
-    QVERIFY2(rc == SQLITE_OK, qPrintable(error));
-}
-
-QString scalar(const QString &path, const QString &sql)
-{
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return "?";
-    sqlite3_stmt *st = nullptr;
-    QString out;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-        out = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return out;
-}
+using archivesql::exec;
+using archivesql::scalar;
 
 // Days around March 2024, the note of the 15th is what the search finds.
 void makeArchive(const QString &path)

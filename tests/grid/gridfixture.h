@@ -6,6 +6,7 @@
 // fetches the in-memory table records.
 
 #include "app/diarymodel.h"
+#include "app/frm_main.h"
 #include "data/datasource.h"
 #include "data/formatsettings.h"
 #include "grid/exrichdbgrid.h"
@@ -129,31 +130,8 @@ struct DiaryList
         ds_diario->SetDataSet(diario);
 
         grid->setObjectName(QStringLiteral("grid_diario"));
-        grid->SetOptions(dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines
-                         | dgCancelOnExit);
-        grid->SetReadOnly(true);
-        grid->SetTitleButtons(true);
-        grid->SetScrollBars(TScrollStyle::ssHorizontal);
-        grid->SetBorderStyle(TBorderStyle::bsNone);
-        grid->SetTitleFont(diaryFont());
-        grid->SetDefaultRowHeight(17);
-        grid->SetRowColor1(clBtnFace);
-        grid->SetRowColor2(clWindow);
-        grid->SetUseRowColors(true);
-        grid->SetHighlightColor(clNavy);
-        grid->SetHighlightFontColor(clWhite);
-        const struct
-        {
-            const char *field;
-            const char *title;
-        } columns[] = {{"Data", nullptr}, {"Peso", nullptr}, {"BMI", nullptr},
-                       {"MIN", "Minima"}, {"MAX", "Massima"}, {"Note", nullptr}};
-        for (const auto &c : columns) {
-            TColumn *column = grid->Columns().Add();
-            column->SetFieldName(QString::fromLatin1(c.field));
-            if (c.title) column->Title()->SetCaption(QString::fromLatin1(c.title));
-        }
-        grid->Columns()[5]->SetWidth(500);
+        // Set up as the list page sets it up.
+        ::Tfrm_main::ConfigureListGrid(grid);
         grid->SetDataSource(ds_diario);
     }
 
