@@ -479,7 +479,15 @@ private:
         if (m_pen.style() != Qt::NoPen) {
             const qreal scale = std::sqrt(qAbs(m_transform.determinant()));
             const qreal width = m_pen.isCosmetic() ? qMax<qreal>(1, m_pen.widthF()) : m_pen.widthF() * scale;
-            key = PenKey{frEmf::PenSolid, quint32(qMax(1, coord(width))), colorRef(m_pen.color())};
+            quint32 style = frEmf::PenSolid;
+            switch (m_pen.style()) {
+            case Qt::DashLine: style = frEmf::PenDash; break;
+            case Qt::DotLine: style = frEmf::PenDot; break;
+            case Qt::DashDotLine: style = frEmf::PenDashDot; break;
+            case Qt::DashDotDotLine: style = frEmf::PenDashDotDot; break;
+            default: break;
+            }
+            key = PenKey{style, quint32(qMax(1, coord(width))), colorRef(m_pen.color())};
         }
         if (m_penSelected && key == m_penKey) return;
         // Stock pens need no handle; a created one is replaced by the next.

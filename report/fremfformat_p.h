@@ -29,7 +29,7 @@ constexpr quint32 Alternate = 1, Winding = 2;
 constexpr quint32 TaBaseline = 24, TaBottom = 8, TaRight = 2, TaCenter = 6;
 constexpr quint32 EtoOpaque = 2, EtoClipped = 4;
 constexpr quint32 RgnCopy = 5, RgnAnd = 1;
-constexpr quint32 PenSolid = 0, PenNull = 5;
+constexpr quint32 PenSolid = 0, PenDash = 1, PenDot = 2, PenDashDot = 3, PenDashDotDot = 4, PenNull = 5;
 constexpr quint32 BrushSolid = 0, BrushNull = 1, BrushHatched = 2;
 constexpr quint32 SrcCopy = 0x00CC0020;
 constexpr int HeaderSize = 108;             // with both header extensions, no description

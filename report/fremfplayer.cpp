@@ -140,6 +140,13 @@ public:
             if ((style & 0xF) == frEmf::PenNull) o.pen = QPen(Qt::NoPen);
             else {
                 o.pen = QPen(fromColorRef(r.u32(24)), qMax(1, r.i32(16)));
+                switch (style & 0xF) {
+                case frEmf::PenDash: o.pen.setStyle(Qt::DashLine); break;
+                case frEmf::PenDot: o.pen.setStyle(Qt::DotLine); break;
+                case frEmf::PenDashDot: o.pen.setStyle(Qt::DashDotLine); break;
+                case frEmf::PenDashDotDot: o.pen.setStyle(Qt::DashDotDotLine); break;
+                default: break;
+                }
                 o.pen.setCapStyle(Qt::SquareCap);
                 o.pen.setJoinStyle(Qt::MiterJoin);
             }

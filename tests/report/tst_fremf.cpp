@@ -193,6 +193,41 @@ TEST(TfrEmfDevice, ClipRegionIsSavedAndRestored)
     EXPECT_EQ(texts[1].text, QStringLiteral("libero"));
 }
 
+TEST(TfrEmfDevice, PenStylesAreRecordedAndPlayedBack)
+{
+    app();
+    const struct
+    {
+        Qt::PenStyle style;
+        quint32 gdi;
+    } cases[] = {{Qt::SolidLine, 0}, {Qt::DashLine, 1}, {Qt::DotLine, 2}, {Qt::DashDotLine, 3}, {Qt::DashDotDotLine, 4}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(int(c.style));
+        TfrEmfDevice dev(QSize(100, 20));
+        QPainter p(&dev);
+        p.setPen(QPen(Qt::black, 1, c.style));
+        p.drawLine(0, 10, 99, 10);
+        p.end();
+        const QByteArray emf = dev.finish();
+        QList<quint32> styles;
+        for (const Rec &r : records(emf))
+            if (r.type == 38) styles << u32(emf, r.at + 12);
+        ASSERT_EQ(styles.size(), 1);
+        EXPECT_EQ(styles.first(), c.gdi);
+
+        // Played back, a dotted line leaves gaps a solid one does not.
+        QImage image(100, 20, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter q(&image);
+        ASSERT_TRUE(TfrEmfPlayer::play(emf, q, QRectF(0, 0, 100, 20)));
+        q.end();
+        int white = 0;
+        for (int x = 5; x < 95; ++x) white += image.pixelColor(x, 10) == QColor(Qt::white);
+        if (c.style == Qt::SolidLine) EXPECT_EQ(white, 0);
+        else EXPECT_GT(white, 10);
+    }
+}
+
 TEST(TfrEmfPlayer, TextsListsEveryTextRecord)
 {
     app();
