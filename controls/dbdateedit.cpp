@@ -7,9 +7,7 @@
 
 TDBDateEdit::TDBDateEdit(QWidget *parent) : TCustomDateEdit(parent)
 {
-    m_link.OnDataChange = [this] { dataChange(); };
-    m_link.OnEditingChange = [this] { updateReadOnly(); };
-    m_link.OnUpdateData = [this] { updateData(); };
+    m_link.Attach([this] { dataChange(); }, [this] { updateReadOnly(); }, [this] { updateData(); });
     connect(this, &QLineEdit::textEdited, this, [this] {
         if (!m_loading) m_link.Modified();
     });
@@ -19,10 +17,7 @@ TDBDateEdit::TDBDateEdit(QWidget *parent) : TCustomDateEdit(parent)
 
 TDBDateEdit::~TDBDateEdit()
 {
-    m_link.OnDataChange = nullptr;
-    m_link.OnEditingChange = nullptr;
-    m_link.OnUpdateData = nullptr;
-    m_link.SetDataSource(nullptr);
+    m_link.Detach();
 }
 
 void TDBDateEdit::SetDataSource(TDataSource *source)

@@ -8,19 +8,14 @@
 
 TDBEdit::TDBEdit(QWidget *parent) : QLineEdit(parent)
 {
-    m_link.OnDataChange = [this] { dataChange(); };
-    m_link.OnEditingChange = [this] { editingChange(); };
-    m_link.OnUpdateData = [this] { updateData(); };
+    m_link.Attach([this] { dataChange(); }, [this] { editingChange(); }, [this] { updateData(); });
     connect(this, &QLineEdit::textEdited, this, [this] { m_link.Modified(); });
     editingChange();
 }
 
 TDBEdit::~TDBEdit()
 {
-    m_link.OnDataChange = nullptr;
-    m_link.OnEditingChange = nullptr;
-    m_link.OnUpdateData = nullptr;
-    m_link.SetDataSource(nullptr);
+    m_link.Detach();
 }
 
 void TDBEdit::SetDataSource(TDataSource *source)

@@ -9,9 +9,7 @@
 TDBMemo::TDBMemo(QWidget *parent) : QPlainTextEdit(parent)
 {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_link.OnDataChange = [this] { dataChange(); };
-    m_link.OnEditingChange = [this] { editingChange(); };
-    m_link.OnUpdateData = [this] { updateData(); };
+    m_link.Attach([this] { dataChange(); }, [this] { editingChange(); }, [this] { updateData(); });
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (!m_loading) m_link.Modified();
     });
@@ -20,10 +18,7 @@ TDBMemo::TDBMemo(QWidget *parent) : QPlainTextEdit(parent)
 
 TDBMemo::~TDBMemo()
 {
-    m_link.OnDataChange = nullptr;
-    m_link.OnEditingChange = nullptr;
-    m_link.OnUpdateData = nullptr;
-    m_link.SetDataSource(nullptr);
+    m_link.Detach();
 }
 
 void TDBMemo::SetDataSource(TDataSource *source)

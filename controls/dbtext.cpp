@@ -4,13 +4,12 @@
 TDBText::TDBText(QWidget *parent) : QLabel(parent)
 {
     setTextFormat(Qt::PlainText);
-    m_link.OnDataChange = [this] { dataChange(); };
+    m_link.Attach([this] { dataChange(); });
 }
 
 TDBText::~TDBText()
 {
-    m_link.OnDataChange = nullptr;
-    m_link.SetDataSource(nullptr);
+    m_link.Detach();
 }
 
 void TDBText::SetDataSource(TDataSource *source)

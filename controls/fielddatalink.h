@@ -27,6 +27,21 @@ public:
     // Drops the control's changes: shows the field's value again.
     void Reset() { RecordChanged(nullptr); }
 
+    // Hooks a control's handlers; Detach() drops them and the source, as a
+    // control's destructor must before its members go.
+    void Attach(std::function<void()> dataChange, std::function<void()> editingChange = {},
+                std::function<void()> updateData = {})
+    {
+        OnDataChange = std::move(dataChange);
+        OnEditingChange = std::move(editingChange);
+        OnUpdateData = std::move(updateData);
+    }
+    void Detach()
+    {
+        Attach({}, {}, {});
+        SetDataSource(nullptr);
+    }
+
     std::function<void()> OnDataChange;
     std::function<void()> OnEditingChange;
     std::function<void()> OnUpdateData;
