@@ -1,6 +1,7 @@
 #include "report/preview/frpreview.h"
 
 #include "data/exceptions.h"
+#include "report/frbuilder.h"
 #include "report/fremfplayer.h"
 #include "report/frpreparedfile.h"
 #include "report/frprintersettings.h"
@@ -11,6 +12,7 @@
 #include "report/preview/frpreviewmessage.h"
 #include "report/preview/frprintsystem.h"
 #include "report/preview/frprogressfilterform.h"
+#include "report/preview/frprogressform.h"
 #include "report/preview/frqtprinter.h"
 #include "report/preview/frreportprinter.h"
 
@@ -33,6 +35,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 
@@ -156,7 +159,22 @@ QList<TStandardPreview *> &TStandardPreview::openPreviews()
     return list;
 }
 
-void TStandardPreview::Register() { frRegistry::setPreview(&TStandardPreview::ShowBuiltReport); }
+void TStandardPreview::Register()
+{
+    frRegistry::setPreview(&TStandardPreview::ShowBuiltReport);
+    // Builds run inside the modal progress window, whose cancel button stops them.
+    static TfrProgressForm *building = nullptr;
+    frBuilder::setProgressWindow(frBuilder::ProgressWindow{
+        [](TfrReport &report, const QString &caption, const QString &label, const std::function<void()> &pass) {
+            TfrProgressForm form(report, caption, label);
+            TfrProgressForm *outer = std::exchange(building, &form);
+            form.run(pass);
+            building = outer;
+        },
+        [](const QString &label) {
+            if (building) building->setLabel(label);
+        }});
+}
 
 void TStandardPreview::ShowBuiltReport(TfrReport &report)
 {

@@ -5,8 +5,14 @@
 
 #include "recordingprintsystem.h"
 
+#include "report/frbandtypes.h"
+#include "report/frbandview.h"
+#include "report/frbuilder.h"
+#include "report/frbuildstate.h"
 #include "report/fremfdevice.h"
 #include "report/fremfplayer.h"
+#include "report/frmemoview.h"
+#include "report/frpage.h"
 #include "report/frpreparedfile.h"
 #include "report/frprintersettings.h"
 #include "report/frreport.h"
@@ -14,8 +20,11 @@
 #include "report/preview/frfindform.h"
 #include "report/preview/frpreview.h"
 #include "report/preview/frpreviewmessage.h"
+#include "report/preview/frprogressform.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QPushButton>
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
@@ -419,6 +428,56 @@ private slots:
         QCOMPARE(log, QStringList({"doc diario.txt", "page 794", "Diario della pressione - pagina 1", "page 794",
                                    "Diario della pressione - pagina 2", "end"}));
         QCOMPARE(messages, QStringList({": Salvataggio effettuato"}));
+    }
+
+    void buildRunsInsideTheProgressWindowUntilCancelled()
+    {
+        frBuilder::install();
+        TStandardPreview::Register();
+        TfrReport report;
+        report.Title = QStringLiteral("Diario");
+        TfrPage *page = report.Pages[0];
+        page->ChangePaper(9, 0, 0, 0);
+        // A title that forces a new page, then a summary on the second page.
+        const auto add = [&](int kind, int top, const QString &text, int bandType, int flags) {
+            TfrView *v = report.CreateObject(kind);
+            v->Left = 10;
+            v->Top = top;
+            v->Width = 300;
+            v->Height = 20;
+            v->Flags = quint16(flags);
+            if (kind == frKind::Band) static_cast<TfrBandView *>(v)->FrameLines = quint16(bandType);
+            else static_cast<TfrMemoView *>(v)->Memo = QStringList{text};
+            page->Add(v);
+        };
+        add(frKind::Band, 0, {}, frBand::ReportTitle, frBand::NewPageAfter);
+        add(frKind::Memo, 0, QStringLiteral("Titolo"), 0, 0);
+        add(frKind::Band, 40, {}, frBand::ReportSummary, 0);
+        add(frKind::Memo, 40, QStringLiteral("Fine"), 0, 0);
+
+        QStringList seen;
+        report.OnDrawObject = [&](TfrView *v) {
+            auto *form = qobject_cast<TfrProgressForm *>(QApplication::activeModalWidget());
+            if (!form || v->Kind != frKind::Memo) return;
+            seen << form->windowTitle() + " | " + form->labelText();
+            if (static_cast<TfrMemoView *>(v)->Memo.value(0) == QLatin1String("Fine")) form->cancelButton()->click();
+        };
+        QVERIFY(!report.BuildReport());
+        QCOMPARE(seen, QStringList({"Report in preparazione - Diario | Pagina in costruzione:  1",
+                                    "Report in preparazione - Diario | Pagina in costruzione:  2"}));
+        QVERIFY(!QApplication::activeModalWidget());
+
+        // Without the cancel the same build succeeds, and a two-pass build shows its first pass.
+        seen.clear();
+        report.OnDrawObject = [&](TfrView *v) {
+            auto *form = qobject_cast<TfrProgressForm *>(QApplication::activeModalWidget());
+            if (form && v->Kind == frKind::Memo) seen << form->labelText();
+        };
+        report.TwoPass = true;
+        QVERIFY2(report.BuildReport(), qPrintable(frBuildErrorText()));
+        QCOMPARE(report.EMFPages.Count(), 2);
+        QCOMPARE(seen, QStringList({"Esecuzione 1° passo:  1", "Esecuzione 1° passo:  2", "Pagina in costruzione:  1",
+                                    "Pagina in costruzione:  2"}));
     }
 
 private:
