@@ -102,7 +102,16 @@ public:
         st.CurView = nullptr;
         QList<TfrPreparedPage> pages;
         for (OutputPage &p : m_pages) pages << p.meta;
-        if (r.InterleavePages && !frBuildErrorSet()) pages = interleave(pages);
+        if (r.InterleavePages && !frBuildErrorSet()) {
+            const QList<int> order = interleaveOrder();
+            if (m_firstOfTwo) {
+                st.InterleavedPosition = QList<int>(order.size(), 0);
+                for (int at = 0; at < order.size(); ++at) st.InterleavedPosition[order[at]] = at;
+            }
+            QList<TfrPreparedPage> reordered;
+            for (int i : order) reordered << pages[i];
+            pages = reordered;
+        }
         mode = savedMode;
         return pages;
     }
@@ -393,7 +402,8 @@ private:
         return m_pages[m_current].painter.get();
     }
 
-    QList<TfrPreparedPage> interleave(const QList<TfrPreparedPage> &pages)
+    // Output pages taken one from each design page in turn, cycle after cycle.
+    QList<int> interleaveOrder() const
     {
         QList<QList<int>> byDesign;
         for (int i = 0; i < int(m_pages.size()); ++i) {
@@ -401,16 +411,16 @@ private:
             while (byDesign.size() <= d) byDesign.append(QList<int>());
             byDesign[d] << i;
         }
-        QList<TfrPreparedPage> out;
+        QList<int> order;
         for (bool any = true; any;) {
             any = false;
             for (QList<int> &list : byDesign)
                 if (!list.isEmpty()) {
-                    out << pages[list.takeFirst()];
+                    order << list.takeFirst();
                     any = true;
                 }
         }
-        return out;
+        return order;
     }
 
     // --- building a design page --------------------------------------------
@@ -501,6 +511,20 @@ private:
         }
     }
 
+    // Group footers see every record of their group, not only the last one.
+    void evaluateGroupFooters()
+    {
+        TfrBuildState &st = TfrBuildState::instance();
+        for (TfrBand *f = m_page->Bands[frBand::GroupFooter]; f && f->View && !frBuildErrorSet(); f = f->Next)
+            for (TfrView *o : f->Objects)
+                if (auto *m = dynamic_cast<TfrCustomMemoView *>(o)) {
+                    st.CurBand = f;
+                    st.CurView = o;
+                    for (const QString &line : m->Memo) frExpandLine(line, m);
+                }
+        st.CurView = nullptr;
+    }
+
     void printQueue()
     {
         const QList<TfrBand *> queue = std::exchange(m_queue, {});
@@ -554,6 +578,7 @@ private:
                     }
                 }
                 if (printed) anyPrinted = true;
+                if (groups) evaluateGroupFooters();
                 ds->Next();
                 work(b, 3);
                 bool accumulated = false;
@@ -1015,6 +1040,7 @@ bool frBuilder::BuildReport(TfrReport &r)
     r.Building = true;
     r.EMFPages.Clear();
     r.HasPreparedPages = false;
+    if (!nested) st.InterleavedPosition.clear();
     bool ok = false;
     try {
         if (r.TwoPass) {

@@ -6,6 +6,7 @@
 
 #include "report/frvariant.h"
 
+#include <QList>
 #include <QPointer>
 #include <QString>
 
@@ -26,6 +27,9 @@ struct TfrBuildState
     double BuildDate = 0;        // DATE and TIME of the build
     double BuildTime = 0;
     int TotalPages = 0;
+    // Build-order page index -> position in the interleaved order of the first
+    // pass; PAGE# numbers by it when the report numbers interleaved pages.
+    QList<int> InterleavedPosition;
     TfrVariant LastValue;
     TField *LastField = nullptr;
     bool LastFieldNull = false;  // the last resolve returned a Null database field

@@ -105,7 +105,13 @@ TfrVariant systemVariable(const QString &upper)
 {
     const TfrBuildState &st = TfrBuildState::instance();
     if (upper == QLatin1String("VALUE") || upper == QLatin1String("VALORE")) return st.LastValue;
-    if (upper == QLatin1String("PAGE#")) return TfrVariant::fromInt(st.CurPageNo + 1);
+    if (upper == QLatin1String("PAGE#")) {
+        const TfrReport *r = CurrentReport();
+        const bool interleaved = r && r->InterleavePages && r->NumberInterleaved;
+        if (interleaved && st.CurPageNo >= 0 && st.CurPageNo < st.InterleavedPosition.size())
+            return TfrVariant::fromInt(st.InterleavedPosition[st.CurPageNo] + 1);
+        return TfrVariant::fromInt(st.CurPageNo + 1);
+    }
     if (upper == QLatin1String("DATE")) return TfrVariant::fromDateTime(st.BuildDate);
     if (upper == QLatin1String("TIME")) return TfrVariant::fromDateTime(st.BuildTime);
     if (upper == QLatin1String("LINE#")) return TfrVariant::fromInt(st.CurBand ? st.CurBand->LineNo : 0);

@@ -311,3 +311,39 @@ TEST_F(Build, BandTallerThanAPageEndsWithAnError)
     EXPECT_FALSE(report->BuildReport());
     EXPECT_TRUE(frBuildErrorText().contains("più alta della pagina")) << frBuildErrorText().toStdString();
 }
+
+TEST_F(Build, InterleavedPagesAndTheirNumbers)
+{
+    for (int d = 1; d <= 110; ++d) diario->addRow({d, "gen", 2000});
+    masterDataset();
+    band(frBand::PageHeader, 0, 20);
+    memo(10, 0, 300, 18, {"A [PAGE#]"});
+    band(frBand::MasterData, 40, 20, 0, "DiarioDS");
+    memo(10, 40, 100, 18, {"[Giorno]"});
+    page = report->Pages.Add();
+    page->ChangePaper(9, 0, 0, 0);
+    band(frBand::ReportTitle, 0, 20);
+    memo(10, 0, 300, 18, {"B [PAGE#]"});
+    report->InterleavePages = true;
+
+    struct Case
+    {
+        bool twoPass, numberInterleaved;
+        QStringList firsts;
+    };
+    const Case cases[] = {
+        {false, false, {"A 1", "B 4", "A 2", "A 3"}},
+        // Numbering by the interleaved order needs the first pass to know it.
+        {false, true, {"A 1", "B 4", "A 2", "A 3"}},
+        {true, true, {"A 1", "B 2", "A 3", "A 4"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.twoPass << c.numberInterleaved);
+        report->TwoPass = c.twoPass;
+        report->NumberInterleaved = c.numberInterleaved;
+        ASSERT_TRUE(build());
+        QStringList firsts;
+        for (const QStringList &p : pageTexts()) firsts << p.value(0);
+        EXPECT_EQ(firsts, c.firsts) << "rows per page changed: adjust the record count";
+    }
+}
