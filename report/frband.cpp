@@ -23,25 +23,66 @@ void TfrBand::AddAggregate(const QString &function, const QString &argument, con
     Aggregates.insert(key, Accumulator{f, argument, StartValue(f)});
 }
 
-void TfrBand::Accumulate(const std::function<TfrVariant(const QString &)> &evaluate)
+namespace {
+// Evaluates each distinct consecutive argument once; empty text counts as 0.
+template<typename Apply>
+void forEachValue(QMap<QString, TfrBand::Accumulator> &aggregates,
+                  const std::function<TfrVariant(const QString &)> &evaluate, Apply apply)
 {
     QString lastArgument;
     double lastValue = 0;
     bool haveLast = false;
-    for (auto it = Aggregates.begin(); it != Aggregates.end(); ++it) {
-        Accumulator &a = it.value();
-        if (!haveLast || a.argument != lastArgument) {
-            const TfrVariant v = evaluate(a.argument);
+    for (auto it = aggregates.begin(); it != aggregates.end(); ++it) {
+        if (!haveLast || it.value().argument != lastArgument) {
+            const TfrVariant v = evaluate(it.value().argument);
             lastValue = (v.isEmpty() || (v.isString() && v.stringValue().isEmpty())) ? 0 : v.toFloat();
-            lastArgument = a.argument;
+            lastArgument = it.value().argument;
             haveLast = true;
         }
-        if (a.function == QLatin1String("SUM")) a.value += lastValue;
-        else if (a.function == QLatin1String("AVG")) a.value = (a.value * Count + lastValue) / (Count + 1);
-        else if (a.function == QLatin1String("MIN")) a.value = qMin(a.value, lastValue);
-        else if (a.function == QLatin1String("MAX")) a.value = qMax(a.value, lastValue);
+        apply(it.key(), it.value(), lastValue);
     }
+}
+
+void combine(const QString &function, double &value, int n, double v)
+{
+    if (function == QLatin1String("SUM")) value += v;
+    else if (function == QLatin1String("AVG")) value = (value * n + v) / (n + 1);
+    else if (function == QLatin1String("MIN")) value = qMin(value, v);
+    else if (function == QLatin1String("MAX")) value = qMax(value, v);
+}
+} // namespace
+
+void TfrBand::Accumulate(const std::function<TfrVariant(const QString &)> &evaluate)
+{
+    forEachValue(Aggregates, evaluate,
+                 [&](const QString &, Accumulator &a, double v) { combine(a.function, a.value, Count, v); });
     ++Count;
+}
+
+void TfrBand::AccumulateColumn(int column, const std::function<TfrVariant(const QString &)> &evaluate)
+{
+    if (column < 0) return;
+    while (ColumnCounts.size() <= column) ColumnCounts << 0;
+    forEachValue(Aggregates, evaluate, [&](const QString &key, const Accumulator &a, double v) {
+        QList<double> &values = ColumnAggregates[key];
+        while (values.size() <= column) values << StartValue(a.function);
+        combine(a.function, values[column], ColumnCounts[column], v);
+    });
+    ++ColumnCounts[column];
+}
+
+void TfrBand::ResetColumnAggregates()
+{
+    ColumnAggregates.clear();
+    ColumnCounts.clear();
+}
+
+bool TfrBand::FindColumnAggregate(const QString &key, int column, double &value) const
+{
+    const auto it = ColumnAggregates.constFind(key);
+    if (it == ColumnAggregates.constEnd() || column < 0 || column >= it.value().size()) return false;
+    value = it.value()[column];
+    return true;
 }
 
 void TfrBand::ResetAggregates(int groupLevel)

@@ -51,7 +51,9 @@ public:
     QMap<QString, Accumulator> Aggregates;
     int Count = 0;           // records accumulated (n)
     int GroupCount = 0;
+    // Table data bands: one accumulator per column, over the master records.
     QMap<QString, QList<double>> ColumnAggregates;
+    QList<int> ColumnCounts;
 
     // Upper-case function, "(", argument, ")", object name, a character whose
     // code is the name's length, a character whose code is the group level.
@@ -64,4 +66,8 @@ public:
     // A group of this level ended.
     void ResetAggregates(int groupLevel);
     bool FindAggregate(const QString &key, double &value) const;
+    // Adds the current record to the accumulators of one table column.
+    void AccumulateColumn(int column, const std::function<TfrVariant(const QString &)> &evaluate);
+    void ResetColumnAggregates();
+    bool FindColumnAggregate(const QString &key, int column, double &value) const;
 };

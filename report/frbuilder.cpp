@@ -49,6 +49,7 @@ struct OutputPage
     TfrPreparedPage meta;
     int designPage = 0;
     bool footerPrinted = false;
+    QList<int> rowPages;   // pages that continue this page's table rows to the right
 };
 
 struct LevelTypes
@@ -268,11 +269,12 @@ private:
                 for (TfrView *o : b->Objects) {
                     auto *m = dynamic_cast<TfrCustomMemoView *>(o);
                     if (!m) continue;
-                    st.CurBand = b;
+                    TfrBand *table = isTableObject(o, b) ? m_verticalOf.value(o) : nullptr;
+                    st.CurBand = table ? table : b;
                     st.CurView = o;
                     st.Registering = true;
                     st.AggregateGroupLevel =
-                        (t == frBand::GroupHeader || t == frBand::GroupFooter) ? b->GroupLevel : 0;
+                        !table && (t == frBand::GroupHeader || t == frBand::GroupFooter) ? b->GroupLevel : 0;
                     ex.ParserSilentMode = true;
                     for (const QString &line : m->Memo) frExpandLine(line, m);
                     ex.ParserSilentMode = false;
@@ -346,7 +348,7 @@ private:
         page->ColumnWidth = (m_right - m_left - columns * page->ColumnGap) / columns;
     }
 
-    void startOutputPage(TfrPage *page, int designIndex)
+    void startOutputPage(TfrPage *page, int designIndex, bool tableContinuation = false)
     {
         if (int(m_pages.size()) >= frBuilder::MaxPages) {
             frSetBuildError(QStringLiteral("Il report supera %1 pagine.").arg(frBuilder::MaxPages));
@@ -364,6 +366,8 @@ private:
         out.meta.PrnInfo = TfrPrinterGeometry{sx(g.pageWidth), sy(g.pageHeight), sx(g.offsetLeft), sy(g.offsetTop),
                                               sx(g.printableWidth), sy(g.printableHeight)};
         out.designPage = designIndex;
+        // A page that only continues table rows gets its footer parts through them.
+        out.footerPrinted = tableContinuation;
         if (!m_firstOfTwo) {
             out.device = std::make_unique<TfrEmfDevice>(QSize(qMax(1, g.pageWidth), qMax(1, g.pageHeight)));
             out.painter = std::make_unique<QPainter>(out.device.get());
@@ -549,6 +553,10 @@ private:
             ds->First();
             work(b, 2);
             b->ResetAggregates(0);
+            if (level == 1) {
+                m_page->Bands[frBand::CrossData]->ResetColumnAggregates();
+                m_tableColumns = 0;
+            }
             if (!ds->Eof()) accumulate(b);
             b->LineNo = 1;
             for (TfrBand *g = m_page->Bands[frBand::GroupHeader]; g; g = g->Next) g->LineNo = g->LineThrough = 0;
@@ -697,7 +705,7 @@ private:
         int height = b->Height;
         for (TfrView *o : b->Objects) {
             auto *m = dynamic_cast<TfrCustomMemoView *>(o);
-            if (!m) continue;
+            if (!m || isTableObject(o, b)) continue;
             st.CurBand = b;
             st.CurView = o;
             const int before = m->Height;
@@ -718,6 +726,116 @@ private:
         return height;
     }
 
+    // Objects that lie in a table band as well print with the table row, not with their band.
+    bool isTableObject(TfrView *o, const TfrBand *b) const
+    {
+        return b->Type <= frBand::GroupFooter && m_verticalOf.contains(o);
+    }
+
+    bool masterAtEnd() const
+    {
+        if (m_footerFromEnd) return true;
+        const TfrBand *master = m_page->Bands[frBand::MasterData];
+        return master && master->DataSet && master->DataSet->Eof();
+    }
+
+    // Makes output page `k` of the current table row current: 0 is the page the
+    // row started on, the others continue it to the right and are made as needed.
+    void useRowPage(int mainPage, int k)
+    {
+        if (k > 0) {
+            while (m_pages[mainPage].rowPages.size() < k) {
+                startOutputPage(m_page, m_pages[mainPage].designPage, true);
+                m_pages[mainPage].rowPages << m_current;
+            }
+            m_current = m_pages[mainPage].rowPages[k - 1];
+        } else {
+            m_current = mainPage;
+        }
+        TfrBuildState::instance().CurPageNo = m_current;
+    }
+
+    // The table row of a band: the table header's part, one table data part per
+    // record of the table dataset, the table footer's part, left to right,
+    // continuing on further pages when the printable width is used up.
+    void printTable(TfrBand *h)
+    {
+        TfrPage *page = m_page;
+        TfrBand *header = page->Bands[frBand::CrossHeader];
+        TfrBand *data = page->Bands[frBand::CrossData];
+        TfrBand *footer = page->Bands[frBand::CrossFooter];
+        const auto partOf = [&](TfrBand *v) {
+            QList<TfrView *> part;
+            if (v->View)
+                for (TfrView *o : h->Objects)
+                    if (isTableObject(o, h) && m_verticalOf.value(o) == v) part << o;
+            return part;
+        };
+        const QList<TfrView *> headerPart = partOf(header), dataPart = partOf(data), footerPart = partOf(footer);
+        if (headerPart.isEmpty() && dataPart.isEmpty() && footerPart.isEmpty()) return;
+        if (m_current < 0) return;
+        TfrBuildState &st = TfrBuildState::instance();
+        const int mainPage = m_current;
+        int rowPage = 0;
+        int x = header->View ? header->X : data->View ? data->X : footer->X;
+        bool fresh = false;
+        const auto draw = [&](TfrBand *v, const QList<TfrView *> &part) {
+            for (TfrView *o : part) {
+                if (auto *m = dynamic_cast<TfrCustomMemoView *>(o)) m->DrawMode = TfrCustomMemoView::DrawNormal;
+                drawObject(o, v, x - v->X, h->Y);
+            }
+            x += v->Width;
+        };
+        const auto place = [&](TfrBand *v, const QList<TfrView *> &part) {
+            if (!v->View) return;
+            // A part wider than the whole row is drawn (and clipped) rather than moved on for ever.
+            if (!fresh && x > m_left && x + v->Width > m_right) {
+                useRowPage(mainPage, ++rowPage);
+                x = m_left;
+                fresh = true;
+                if (page->RepeatTableHeader && v != header && header->View) draw(header, headerPart);
+            }
+            draw(v, part);
+            fresh = false;
+        };
+        page->ColumnNo = 1;
+        place(header, headerPart);
+        TfrDataset *ds = data->DataSet;
+        if (data->View && ds) {
+            ds->First();
+            work(data, 2);
+            if (masterAtEnd()) {
+                // Footers: as many columns as the master records had, each reading its own totals.
+                for (int c = 0; c < m_tableColumns && !r.Terminated; ++c) {
+                    st.TableColumn = c;
+                    place(data, dataPart);
+                    st.TableColumn = -1;
+                    ++page->ColumnNo;
+                    if (!ds->Eof()) {
+                        ds->Next();
+                        work(data, 3);
+                    }
+                }
+            } else {
+                const bool masterRow = h->Type == frBand::MasterData;
+                data->ResetAggregates(0);
+                int c = 0;
+                while (!ds->Eof() && !r.Terminated) {
+                    accumulate(data);
+                    if (masterRow) data->AccumulateColumn(c, [&](const QString &a) { return evaluate(a, data); });
+                    place(data, dataPart);
+                    ++c;
+                    ++page->ColumnNo;
+                    ds->Next();
+                    work(data, 3);
+                }
+                if (masterRow) m_tableColumns = qMax(m_tableColumns, c);
+            }
+        }
+        place(footer, footerPart);
+        useRowPage(mainPage, 0);
+    }
+
     void showBand(TfrBand *b)
     {
         if (!b || r.Terminated) return;
@@ -728,6 +846,7 @@ private:
         TfrPage *page = m_page;
         if (m_emptyRows) {
             for (TfrView *o : b->Objects) {
+                if (isTableObject(o, b)) continue;
                 o->Left += columnOffset();
                 o->Top += page->CurY;
                 if (QPainter *c = canvas()) o->DrawEmpty(*c);
@@ -754,7 +873,10 @@ private:
                     moved->Prior();
                     work(data, 4);
                 }
+                const bool savedEnd = m_footerFromEnd;
+                if (data->Type == frBand::MasterData) m_footerFromEnd = wasEof;
                 layoutBand(b);
+                m_footerFromEnd = savedEnd;
                 if (moved) {
                     moved->Next();
                     work(data, 3);
@@ -792,8 +914,13 @@ private:
         if (fixed) {
             const int y = b->Type == frBand::PageFooter ? page->CurBottomY : b->Y;
             const int dx = b->Type == frBand::None ? 0 : columnOffset();
-            for (TfrView *o : b->Objects) drawObject(o, b, dx, b->Type == frBand::None ? 0 : y);
-            if (b->Type == frBand::PageFooter && m_current >= 0) m_pages[m_current].footerPrinted = true;
+            for (TfrView *o : b->Objects)
+                if (!isTableObject(o, b)) drawObject(o, b, dx, b->Type == frBand::None ? 0 : y);
+            if (b->Type == frBand::PageFooter) {
+                b->Y = y;
+                printTable(b);
+                if (m_current >= 0) m_pages[m_current].footerPrinted = true;
+            }
             restoreObjects(b);
             return;
         }
@@ -814,9 +941,11 @@ private:
             m_subReportEnd = 0;
             const int h = x == b && b->Stretched() ? b->MeasuredHeight : x->Height;
             for (TfrView *o : x->Objects) {
+                if (isTableObject(o, x)) continue;
                 if (o->Kind == frKind::SubReport) buildSubReport(static_cast<TfrSubReportView *>(o), x);
                 else drawObject(o, x, columnOffset(), x->Y);
             }
+            printTable(x);
             page->CurY = qMax(page->CurY + h, m_subReportEnd);
             if (x != b) restoreObjects(x);
             if (!frBand::isDataBand(b->Type) || !x->Next || x->Next->DataSet) break;
@@ -834,6 +963,8 @@ private:
         const TfrBand *colFooter = page->Bands[frBand::ColumnFooter];
         int remaining = height;
         QSet<TfrView *> done;
+        for (TfrView *o : b->Objects)
+            if (isTableObject(o, b)) done.insert(o);
         while (remaining > 0 && !r.Terminated) {
             const int footerHeight = colFooter->Objects.isEmpty() ? 0 : colFooter->Height;
             const int cut = page->CurBottomY - footerHeight - 2 - page->CurY;
@@ -985,6 +1116,8 @@ private:
     int m_deepest = 0;
     int m_subReportEnd = 0;
     bool m_emptyRows = false;
+    bool m_footerFromEnd = false;  // a master-level footer printed after the last record
+    int m_tableColumns = 0;        // table columns counted over the master records
     bool m_freshPage = false;
     bool m_inNewPage = false;
     QList<TfrBand *> m_queue;

@@ -26,6 +26,7 @@ void TfrBuildState::reset()
     CurBand = nullptr;
     CurView = nullptr;
     CurPageNo = 0;
+    TableColumn = -1;
     LastValue = TfrVariant::null();
     LastField = nullptr;
     LastFieldNull = false;

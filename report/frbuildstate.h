@@ -27,6 +27,9 @@ struct TfrBuildState
     double BuildDate = 0;        // DATE and TIME of the build
     double BuildTime = 0;
     int TotalPages = 0;
+    // While a footer row draws its table columns: the column whose own
+    // accumulators aggregates in the table data band read (-1 otherwise).
+    int TableColumn = -1;
     // Build-order page index -> position in the interleaved order of the first
     // pass; PAGE# numbers by it when the report numbers interleaved pages.
     QList<int> InterleavedPosition;

@@ -225,12 +225,16 @@ TfrVariant aggregate(const QString &f, const QString &argument)
         frSetBuildError(QStringLiteral("Non è possibile inserire in una banda non abilitata la funzione statistica : ") + f);
         return TfrVariant();
     }
-    if (f == QLatin1String("COUNT")) return TfrVariant::fromInt(source->Count);
+    const bool perColumn = st.TableColumn >= 0 && bandType == frBand::CrossData;
+    if (f == QLatin1String("COUNT"))
+        return TfrVariant::fromInt(perColumn ? source->ColumnCounts.value(st.TableColumn) : source->Count);
     const int level = st.CurBand && (st.CurBand->Type == frBand::GroupHeader || st.CurBand->Type == frBand::GroupFooter)
                           ? st.CurBand->GroupLevel
                           : 0;
     double value = 0;
-    source->FindAggregate(TfrBand::AggregateKey(f, argument, st.CurView ? st.CurView->Name : QString(), level), value);
+    const QString key = TfrBand::AggregateKey(f, argument, st.CurView ? st.CurView->Name : QString(), level);
+    if (perColumn) source->FindColumnAggregate(key, st.TableColumn, value);
+    else source->FindAggregate(key, value);
     return TfrVariant::fromFloat(value);
 }
 

@@ -347,3 +347,62 @@ TEST_F(Build, InterleavedPagesAndTheirNumbers)
         EXPECT_EQ(firsts, c.firsts) << "rows per page changed: adjust the record count";
     }
 }
+
+TEST_F(Build, TableRowsWithColumnTotalsAcrossPages)
+{
+    for (int d = 1; d <= 3; ++d) diario->addRow({d, "gen", 2000});
+    masterDataset();
+    TMemoryDataSet colonne(&form);
+    colonne.setObjectName("Colonne");
+    colonne.addColumn("Valore", ftInteger);
+    TfrDBDataSet colonneDS(&form);
+    colonneDS.setObjectName("ColonneDS");
+    colonneDS.SetDataSet(&colonne);
+    const auto vertical = [&](int type, int left, int width, const QString &dataset = QString()) {
+        TfrBandView *b = band(type, 0, 1000, 0, dataset);
+        b->Left = left;
+        b->Width = width;
+    };
+    vertical(frBand::CrossHeader, 0, 100);
+    vertical(frBand::CrossData, 100, 60, "ColonneDS");
+    vertical(frBand::CrossFooter, 160, 100);
+    band(frBand::MasterData, 40, 20, 0, "DiarioDS");
+    memo(10, 40, 80, 18, {"R[Diario.\"Giorno\"]"});
+    memo(105, 40, 50, 18, {"[Valore]"});
+    memo(165, 40, 80, 18, {"S[SUM([Valore])]"});
+    band(frBand::MasterFooter, 70, 20);
+    memo(10, 70, 80, 18, {"Totali"});
+    memo(105, 70, 50, 18, {"[SUM([Valore])]"});
+
+    // Three columns fit: one page, a row sum per row and a total per column.
+    for (int v = 1; v <= 3; ++v) colonne.addRow({v});
+    ASSERT_TRUE(build());
+    EXPECT_EQ(pageTexts(), (QList<QStringList>{{"R1", "1", "2", "3", "S6", "R2", "1", "2", "3", "S6", "R3", "1", "2", "3",
+                                                "S6", "Totali", "3", "6", "9"}}));
+
+    // Fifteen do not: the rows go on to a second page, which repeats the header part.
+    for (int v = 4; v <= 15; ++v) colonne.addRow({v});
+    page->RepeatTableHeader = true;
+    ASSERT_TRUE(build());
+    const QList<QStringList> pages = pageTexts();
+    ASSERT_EQ(pages.size(), 2);
+    const int k = int(pages[0].indexOf("R2")) - 1;   // columns on the first page
+    ASSERT_GT(k, 2);
+    ASSERT_LT(k, 15);
+    QStringList first, second;
+    for (int row = 1; row <= 3; ++row) {
+        first << QString("R%1").arg(row);
+        second << QString("R%1").arg(row);
+        for (int c = 1; c <= 15; ++c) (c <= k ? first : second) << QString::number(c);
+        second << "S120";
+    }
+    first << "Totali";
+    second << "Totali";
+    for (int c = 1; c <= 15; ++c) (c <= k ? first : second) << QString::number(3 * c);
+    EXPECT_EQ(pages[0], first);
+    EXPECT_EQ(pages[1], second);
+    // The second page's columns start at the printable left after the repeated header.
+    const QList<TfrEmfText> texts = TfrEmfPlayer::texts(report->EMFPages[1].Drawing);
+    EXPECT_LT(texts[0].reference.x(), texts[1].reference.x());
+    EXPECT_LT(texts[1].reference.x(), 100 + page->Margins[0] + 60);
+}
