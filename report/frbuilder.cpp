@@ -27,6 +27,7 @@
 #include <QSet>
 #include <algorithm>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -50,6 +51,8 @@ struct OutputPage
     int designPage = 0;
     bool footerPrinted = false;
     QList<int> rowPages;   // pages that continue this page's table rows to the right
+    bool tableContinuation = false;
+    int bodyTop = 0;       // CurY below the page and column headers of a page begun by a break
 };
 
 struct LevelTypes
@@ -368,6 +371,7 @@ private:
         out.designPage = designIndex;
         // A page that only continues table rows gets its footer parts through them.
         out.footerPrinted = tableContinuation;
+        out.tableContinuation = tableContinuation;
         if (!m_firstOfTwo) {
             out.device = std::make_unique<TfrEmfDevice>(QSize(qMax(1, g.pageWidth), qMax(1, g.pageHeight)));
             out.painter = std::make_unique<QPainter>(out.device.get());
@@ -897,10 +901,6 @@ private:
             for (TfrBand *n = b->Next; n && frBand::isDataBand(b->Type) && !n->DataSet; n = n->Next)
                 height += n->Height;
             while (page->CurY + height > page->CurBottomY && !(b->Flags & frBand::BreakBand)) {
-                if (page->IsSubReportBuild) {
-                    restoreObjects(b);
-                    return;
-                }
                 // On a fresh page or column nothing would change: stop instead of looping.
                 if (m_freshPage) {
                     restoreObjects(b);
@@ -938,15 +938,23 @@ private:
         TfrPage *page = m_page;
         for (TfrBand *x = b; x; x = x->Next) {
             x->Y = page->CurY;
-            m_subReportEnd = 0;
+            const int startPage = m_current;
+            std::pair<int, int> end{m_current, 0};   // furthest (page, y) a subreport reached
             const int h = x == b && b->Stretched() ? b->MeasuredHeight : x->Height;
             for (TfrView *o : x->Objects) {
                 if (isTableObject(o, x)) continue;
-                if (o->Kind == frKind::SubReport) buildSubReport(static_cast<TfrSubReportView *>(o), x);
+                if (o->Kind == frKind::SubReport) end = std::max(end, buildSubReport(static_cast<TfrSubReportView *>(o), x));
                 else drawObject(o, x, columnOffset(), x->Y);
             }
             printTable(x);
-            page->CurY = qMax(page->CurY + h, m_subReportEnd);
+            if (end.first != startPage) {
+                // Subreports went on to later pages: this page goes on where the longest ended.
+                m_current = end.first;
+                TfrBuildState::instance().CurPageNo = m_current;
+                page->CurY = end.second;
+            } else {
+                page->CurY = qMax(page->CurY + h, end.second);
+            }
             if (x != b) restoreObjects(x);
             if (!frBand::isDataBand(b->Type) || !x->Next || x->Next->DataSet) break;
         }
@@ -1033,12 +1041,19 @@ private:
         m_freshPage = false;
     }
 
-    void buildSubReport(TfrSubReportView *s, TfrBand *band)
+    // Builds the target page of a subreport object inside the current page, at the
+    // object's place; it goes on to the following output pages as it needs. Every
+    // subreport of a band starts on the band's page, so they stand side by side.
+    // Returns the output page and y where it ended.
+    std::pair<int, int> buildSubReport(TfrSubReportView *s, TfrBand *band)
     {
         TfrPage *target = r.Pages[s->TargetPage];
-        if (!target || target == m_page) return;
+        if (!target || target == m_page || target->IsSubReportBuild) return {m_current, 0};
         TfrPage *outer = m_page;
         const int outerLeft = m_left;
+        const int startPage = m_current;
+        m_subFrames.push_back({outer, outerLeft});
+        m_freshPage = false;   // the subreport starts inside a band, never at the top of a page
         target->IsSubReportBuild = true;
         target->CurY = band->Y + s->Top;
         target->CurX = outer->CurX + s->Left;
@@ -1046,7 +1061,8 @@ private:
         target->CurColumn = 0;
         target->ColumnTop = target->CurY;
         m_page = target;
-        m_left = target->CurX;
+        // Columns shift by CurX - m_left: the target's objects stand relative to the subreport object.
+        m_left = outerLeft;
         TfrBuildState::instance().CurPage = target;
         showBand(target->Bands[frBand::ReportTitle]);
         showBand(target->Bands[frBand::ColumnHeader]);
@@ -1056,17 +1072,54 @@ private:
         const int savedDeepest = std::exchange(m_deepest, deepest);
         if (deepest > 0) walkLevel(1);
         m_deepest = savedDeepest;
-        const int end = target->CurY;
+        const int endPage = m_current, endY = target->CurY;
         m_page = outer;
         m_left = outerLeft;
+        m_subFrames.pop_back();
         TfrBuildState::instance().CurPage = outer;
         target->IsSubReportBuild = false;
-        m_subReportEnd = qMax(m_subReportEnd, end);
+        m_current = startPage;
+        TfrBuildState::instance().CurPageNo = m_current;
+        return {endPage, endY};
+    }
+
+    // A subreport band that does not fit goes on at the top of the next output
+    // page of the page that holds the subreport, made when no earlier subreport
+    // of the band made it.
+    void subReportBreak()
+    {
+        TfrBuildState &st = TfrBuildState::instance();
+        TfrPage *target = m_page;
+        const SubReportFrame &top = m_subFrames.front();
+        const int savedLeft = m_left;
+        int next = m_current + 1;
+        while (next < int(m_pages.size()) && m_pages[next].tableContinuation) ++next;
+        if (next < int(m_pages.size())) {
+            m_current = next;
+            st.CurPageNo = next;
+        } else {
+            m_page = top.outer;
+            st.CurPage = top.outer;
+            m_left = top.outerLeft;
+            newPage();
+            m_page = target;
+            st.CurPage = target;
+        }
+        m_left = savedLeft;
+        target->CurY = m_pages[m_current].bodyTop;
+        target->CurBottomY = top.outer->CurBottomY;
+        target->ColumnTop = target->CurY;
+        showBand(target->Bands[frBand::ColumnHeader]);
+        m_freshPage = true;
     }
 
     void breakColumnOrPage()
     {
         TfrPage *page = m_page;
+        if (page->IsSubReportBuild && !m_subFrames.empty()) {
+            subReportBreak();
+            return;
+        }
         if (page->CurColumn < qMax(1, page->ColumnCount) - 1) {
             showBand(page->Bands[frBand::ColumnFooter]);
             ++page->CurColumn;
@@ -1097,6 +1150,7 @@ private:
         page->CurX = m_left;
         showBand(page->Bands[frBand::PageHeader]);
         showBand(page->Bands[frBand::ColumnHeader]);
+        if (m_current >= 0) m_pages[m_current].bodyTop = page->CurY;
         m_inNewPage = false;
         m_freshPage = true;
     }
@@ -1114,7 +1168,12 @@ private:
     int m_left = 0, m_top = 0, m_right = 0;
     int m_lastY = 0, m_lastBottom = 0;
     int m_deepest = 0;
-    int m_subReportEnd = 0;
+    struct SubReportFrame
+    {
+        TfrPage *outer;
+        int outerLeft;
+    };
+    std::vector<SubReportFrame> m_subFrames;
     bool m_emptyRows = false;
     bool m_footerFromEnd = false;  // a master-level footer printed after the last record
     int m_tableColumns = 0;        // table columns counted over the master records

@@ -13,6 +13,7 @@
 #include "report/frprintersettings.h"
 #include "report/frregistry.h"
 #include "report/frreport.h"
+#include "report/frsubreportview.h"
 
 #include "data/formatsettings.h"
 #include "tests/data/memorydataset.h"
@@ -405,4 +406,66 @@ TEST_F(Build, TableRowsWithColumnTotalsAcrossPages)
     const QList<TfrEmfText> texts = TfrEmfPlayer::texts(report->EMFPages[1].Drawing);
     EXPECT_LT(texts[0].reference.x(), texts[1].reference.x());
     EXPECT_LT(texts[1].reference.x(), 100 + page->Margins[0] + 60);
+}
+
+TEST_F(Build, SubreportsSideBySideContinueOnTheFollowingPages)
+{
+    diario->addRow({1, "gen", 2000});
+    masterDataset();
+    struct Target
+    {
+        const char *name;
+        int rows;
+        TMemoryDataSet *data = nullptr;
+        TfrDBDataSet *ds = nullptr;
+    };
+    Target targets[] = {{"Alfa", 80}, {"Beta", 10}};
+    band(frBand::PageHeader, 0, 20);
+    memo(10, 0, 200, 18, {"Intestazione [PAGE#]"});
+    band(frBand::ReportTitle, 40, 40);
+    for (int i = 0; i < 2; ++i) {
+        auto *s = static_cast<TfrSubReportView *>(report->CreateObject(frKind::SubReport));
+        s->Left = 10 + 300 * i;
+        s->Top = 50;
+        s->Width = 250;
+        s->Height = 20;
+        s->TargetPage = i + 1;
+        page->Add(s);
+    }
+    band(frBand::ReportSummary, 100, 20);
+    memo(10, 100, 200, 18, {"Fine"});
+    TfrPage *outer = page;
+    for (int i = 0; i < 2; ++i) {
+        Target &t = targets[i];
+        t.data = new TMemoryDataSet(&form);
+        t.data->setObjectName(QString(t.name));
+        t.data->addColumn("N", ftInteger);
+        for (int n = 1; n <= t.rows; ++n) t.data->addRow({n});
+        t.ds = new TfrDBDataSet(&form);
+        t.ds->setObjectName(QString(t.name) + "DS");
+        t.ds->SetDataSet(t.data);
+        page = report->Pages.Add();
+        page->ChangePaper(9, 0, 0, 0);
+        band(frBand::MasterData, 0, 20, 0, QString(t.name) + "DS");
+        memo(0, 0, 200, 18, {QString(t.name).left(1) + "[N]"});
+    }
+    page = outer;
+    page->HeaderOnFirstPage = false;
+    ASSERT_TRUE(build());
+    const QList<QStringList> pages = pageTexts();
+    ASSERT_EQ(pages.size(), 2);
+    const int k = int(pages[0].indexOf("B1"));   // Alfa's rows on the first page
+    ASSERT_GT(k, 10);
+    QStringList first, second{"Intestazione 2"};
+    for (int n = 1; n <= 80; ++n) (n <= k ? first : second) << QString("A%1").arg(n);
+    for (int n = 1; n <= 10; ++n) first << QString("B%1").arg(n);
+    second << "Fine";
+    EXPECT_EQ(pages[0].join(' ').toStdString(), first.join(' ').toStdString());
+    EXPECT_EQ(pages[1].join(' ').toStdString(), second.join(' ').toStdString());
+    // Beta stands beside Alfa; the summary follows the longer of the two.
+    const QList<TfrEmfText> one = TfrEmfPlayer::texts(report->EMFPages[0].Drawing);
+    const QList<TfrEmfText> two = TfrEmfPlayer::texts(report->EMFPages[1].Drawing);
+    EXPECT_EQ(one[k].reference.y(), one[0].reference.y());
+    EXPECT_EQ(one[k].reference.x(), one[0].reference.x() + 300);
+    EXPECT_GT(two.last().reference.y(), two[two.size() - 2].reference.y());
 }
