@@ -469,3 +469,40 @@ TEST_F(Build, SubreportsSideBySideContinueOnTheFollowingPages)
     EXPECT_EQ(one[k].reference.x(), one[0].reference.x() + 300);
     EXPECT_GT(two.last().reference.y(), two[two.size() - 2].reference.y());
 }
+
+TEST_F(Build, PageOptionsFooterOnLastPageAndContinueOnPreviousPage)
+{
+    // 110 rows of 20 fill three pages.
+    for (int d = 1; d <= 110; ++d) diario->addRow({d, "gen", 2000});
+    masterDataset();
+    band(frBand::MasterData, 40, 20, 0, "DiarioDS");
+    memo(10, 40, 100, 18, {"[Giorno]"});
+    band(frBand::PageFooter, 200, 20);
+    memo(10, 200, 200, 18, {"Piede [PAGE#]"});
+    TfrPage *first = page;
+    page = report->Pages.Add();
+    page->ChangePaper(9, 0, 0, 0);
+    band(frBand::ReportTitle, 0, 20);
+    memo(10, 0, 200, 18, {"Seconda"});
+
+    struct Case
+    {
+        bool footerOnLast, continueOnPrevious;
+        QStringList lasts;   // the last text of every page
+    };
+    const Case cases[] = {
+        {false, false, {"Piede 1", "Piede 2", "110", "Seconda"}},
+        {true, false, {"Piede 1", "Piede 2", "Piede 3", "Seconda"}},
+        // The second design page goes on below the rows of the first.
+        {true, true, {"Piede 1", "Piede 2", "Seconda"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.footerOnLast << c.continueOnPrevious);
+        first->FooterOnLastPage = c.footerOnLast;
+        page->ContinueOnPreviousPage = c.continueOnPrevious;
+        ASSERT_TRUE(build());
+        QStringList lasts;
+        for (const QStringList &p : pageTexts()) lasts << p.value(p.size() - 1);
+        EXPECT_EQ(lasts.join(' ').toStdString(), c.lasts.join(' ').toStdString());
+    }
+}
