@@ -19,6 +19,8 @@
 #include "tests/data/memorydataset.h"
 
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
@@ -107,6 +109,21 @@ protected:
         QStringList all;
         for (const QStringList &p : pageTexts()) all << p;
         return all;
+    }
+    // With TONALBA_SNAPSHOT_DIR set, the pages are also saved as pictures to look at.
+    void snapshot(const char *name)
+    {
+        const QByteArray dir = qgetenv("TONALBA_SNAPSHOT_DIR");
+        if (dir.isEmpty()) return;
+        for (int i = 0; i < report->EMFPages.Count(); ++i) {
+            const QByteArray &emf = report->EMFPages[i].Drawing;
+            QImage image(TfrEmfPlayer::pageSize(emf), QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter p(&image);
+            TfrEmfPlayer::play(emf, p, QRectF(QPointF(0, 0), QSizeF(image.size())));
+            p.end();
+            image.save(QString::fromLocal8Bit(dir) + QString("/build-%1-%2.png").arg(name).arg(i + 1));
+        }
     }
     bool build()
     {
@@ -385,6 +402,7 @@ TEST_F(Build, TableRowsWithColumnTotalsAcrossPages)
     for (int v = 4; v <= 15; ++v) colonne.addRow({v});
     page->RepeatTableHeader = true;
     ASSERT_TRUE(build());
+    snapshot("table");
     const QList<QStringList> pages = pageTexts();
     ASSERT_EQ(pages.size(), 2);
     const int k = int(pages[0].indexOf("R2")) - 1;   // columns on the first page
@@ -452,6 +470,7 @@ TEST_F(Build, SubreportsSideBySideContinueOnTheFollowingPages)
     page = outer;
     page->HeaderOnFirstPage = false;
     ASSERT_TRUE(build());
+    snapshot("subreports");
     const QList<QStringList> pages = pageTexts();
     ASSERT_EQ(pages.size(), 2);
     const int k = int(pages[0].indexOf("B1"));   // Alfa's rows on the first page
