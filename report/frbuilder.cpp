@@ -293,8 +293,14 @@ private:
 
     void unpreparePage(TfrPage *page)
     {
-        for (auto it = m_initialised.rbegin(); it != m_initialised.rend(); ++it) {
-            if (it->first->Page != page) continue;
+        // The page's bands go below, so their entries go too: later pages must not look at them.
+        std::vector<std::pair<TfrBand *, TfrDataset *>> mine;
+        std::erase_if(m_initialised, [&](const auto &entry) {
+            if (entry.first->Page != page) return false;
+            mine.push_back(entry);
+            return true;
+        });
+        for (auto it = mine.rbegin(); it != mine.rend(); ++it) {
             try {
                 it->second->Exit();
                 work(it->first, 1);
