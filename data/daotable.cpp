@@ -446,6 +446,16 @@ bool TDaoTable::empty() const
     return !m_cursor || (m_cursor->Bof() && m_cursor->Eof());
 }
 
+void TDaoTable::BeginReadBatch()
+{
+    if (m_batchDepth++ == 0) m_readBatch.emplace(rs());
+}
+
+void TDaoTable::EndReadBatch()
+{
+    if (--m_batchDepth == 0) m_readBatch.reset();
+}
+
 void TDaoTable::idle() const
 {
     if (m_database && m_database->Engine()) {
@@ -1143,6 +1153,7 @@ int TDaoTable::walkAccepted(qint32 stopAt, bool *found) const
     int n = 0;
     if (found) *found = false;
     if (empty()) return 0;
+    dao::ReadBatch batch(rs());
     Buffer probe;
     m_cursor->MoveFirst();
     while (!m_cursor->Eof()) {

@@ -33,6 +33,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 class TDaoDatabase;
 class TDaoCursor;
@@ -155,6 +156,8 @@ public:
     QString clientName() const override { return objectName(); }
 
 protected:
+    void BeginReadBatch() override;
+    void EndReadBatch() override;
     // The one place a recordset is opened from the database: tests observe the
     // arguments here.
     virtual std::unique_ptr<dao::Recordset> openEngineRecordset(const QString &source, int type, int options,
@@ -182,6 +185,8 @@ protected:
     void SetDataFieldValue(TRecordBuffer *buffer, TField *field, const QVariant &value) override;
 
 private:
+    int m_batchDepth = 0;
+    std::optional<dao::ReadBatch> m_readBatch;
     struct Buffer;
 
     void refuseWhileActive(const char *message) const;

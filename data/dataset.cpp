@@ -262,6 +262,21 @@ void TDataSet::UpdateCursorPos()
     if (m_recordCount > 0) setCurrentRecord(m_activeRecord);
 }
 
+struct TDataSet::ReadBatchScope
+{
+    TDataSet *ds;
+    explicit ReadBatchScope(TDataSet *d) : ds(d) { ds->BeginReadBatch(); }
+    ~ReadBatchScope() { ds->EndReadBatch(); }
+    ReadBatchScope(const ReadBatchScope &) = delete;
+    ReadBatchScope &operator=(const ReadBatchScope &) = delete;
+};
+
+TGetResult TDataSet::fetch(TRecordBuffer *buffer, TGetMode mode, bool doCheck)
+{
+    ReadBatchScope batch(this);
+    return GetRecord(buffer, mode, doCheck);
+}
+
 bool TDataSet::getNextRecord()
 {
     TGetMode mode = TGetMode::Next;
@@ -310,6 +325,7 @@ bool TDataSet::getPriorRecord()
 
 int TDataSet::getNextRecords()
 {
+    ReadBatchScope batch(this);
     int n = 0;
     while (m_recordCount < BufferCount() && getNextRecord()) ++n;
     return n;
@@ -317,6 +333,7 @@ int TDataSet::getNextRecords()
 
 int TDataSet::getPriorRecords()
 {
+    ReadBatchScope batch(this);
     int n = 0;
     while (m_recordCount < BufferCount() && getPriorRecord()) ++n;
     return n;
@@ -371,6 +388,7 @@ void TDataSet::Resync(bool exact, bool center)
         TDataSet *ds;
         ~Notify() { ds->DataEvent(TDataEvent::DataSetChange); }
     } notify{this};
+    ReadBatchScope batch(this);
     while (count > 0 && getPriorRecord()) --count;
     getNextRecords();
     getPriorRecords();
@@ -633,6 +651,7 @@ void TDataSet::First()
     };
     {
         Finish finish{this};
+        ReadBatchScope batch(this);
         InternalFirst();
         getNextRecord();
         getNextRecords();
@@ -656,6 +675,7 @@ void TDataSet::Last()
     };
     {
         Finish finish{this};
+        ReadBatchScope batch(this);
         InternalLast();
         getPriorRecord();
         getPriorRecords();
@@ -680,6 +700,7 @@ int TDataSet::MoveBy(int distance)
         };
         {
             Finish finish{this, scrollCount};
+            ReadBatchScope batch(this);
             while (distance > 0) {
                 if (m_activeRecord < m_recordCount - 1) {
                     ++m_activeRecord;

@@ -153,6 +153,11 @@ public:
 protected:
     // The storage's operations.
     virtual TRecordBuffer *AllocRecordBuffer() { return new TRecordBuffer; }
+    // The record reads between these calls belong to one operation (filling the
+    // buffers, skipping filtered records); a storage may serve them from one
+    // read of its own. Calls nest, and nothing waits for the user in between.
+    virtual void BeginReadBatch() {}
+    virtual void EndReadBatch() {}
     virtual void InternalOpen() = 0;          // opens the cursor, fills FieldDefs, CreateFields/BindFields
     virtual void InternalClose() = 0;
     virtual bool IsCursorOpen() const = 0;
@@ -207,7 +212,8 @@ private:
     int getPriorRecords();
     void activateBuffers();
     void moveBuffer(int from, int to);
-    TGetResult fetch(TRecordBuffer *buffer, TGetMode mode, bool doCheck) { return GetRecord(buffer, mode, doCheck); }
+    struct ReadBatchScope;
+    TGetResult fetch(TRecordBuffer *buffer, TGetMode mode, bool doCheck);
     void initRecord(TRecordBuffer *buffer);
     void calculateLookups(TRecordBuffer *buffer);
     int calcFieldCount() const { return m_calcCount; }

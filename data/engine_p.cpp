@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <sqlite3.h>
 #include <cmath>
+#include <vector>
 
 namespace dao {
 
@@ -590,8 +591,40 @@ void registerFunctions(sqlite3 *db)
     sqlite3_create_collation_v2(db, "TONALBA", SQLITE_UTF8, nullptr, collate, nullptr);
 }
 
+namespace {
+std::vector<Connection *> &openReads()
+{
+    static std::vector<Connection *> list;
+    return list;
+}
+} // namespace
+
+void noteBatchFetch(Connection &c)
+{
+    if (c.readDepth == 0 || c.readOpen || ++c.batchFetches < 2 || !c.db || !sqlite3_get_autocommit(c.db)) return;
+    if (sqlite3_exec(c.db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) return;
+    c.readOpen = true;
+    openReads().push_back(&c);
+}
+
+void finishRead(Connection &c)
+{
+    if (!c.readOpen) return;
+    c.readOpen = false;
+    std::erase(openReads(), &c);
+    if (c.db && !sqlite3_get_autocommit(c.db) && sqlite3_exec(c.db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(c.db, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void finishAllReads()
+{
+    const std::vector<Connection *> open = openReads();
+    for (Connection *c : open) finishRead(*c);
+}
+
 void exec(Connection &c, const QString &sql, const QString &source)
 {
+    finishAllReads();
     char *msg = nullptr;
     const int rc = sqlite3_exec(c.db, sql.toUtf8().constData(), nullptr, nullptr, &msg);
     sqlite3_free(msg);

@@ -65,6 +65,10 @@ struct Connection
     std::shared_ptr<quint64> idleGeneration;   // bumped by the engine's Idle
     QList<Recordset *> recordsets;
     int recordsAffected = 0;
+    // Reads of one dataset operation share one read transaction (ReadBatch).
+    int readDepth = 0;
+    int batchFetches = 0;
+    bool readOpen = false;
 
     void check(const QString &source) const;    // errObjectInvalid once closed
 };
@@ -91,6 +95,15 @@ int compareText(const QString &a, const QString &b);
 bool likeMatch(const QString &pattern, const QString &value);
 
 // Runs a statement that returns nothing; raises through the sink on failure.
+// Ends every open read transaction of the process first, as writes do.
 void exec(Connection &c, const QString &sql, const QString &source);
+
+// Read transactions of batches. A row fetch inside a batch opens one at the
+// second fetch (one fetch gains nothing from it); the batch's end, or any write
+// in this process, ends it, so a write is never held back by our own reads nor
+// committed later than it returns.
+void noteBatchFetch(Connection &c);
+void finishRead(Connection &c);
+void finishAllReads();
 
 } // namespace dao

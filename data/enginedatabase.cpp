@@ -108,6 +108,7 @@ void Database::Close()
     // Recordsets die with their database, as in the classic engine.
     const QList<Recordset *> open = c.recordsets;
     for (Recordset *rs : open) rs->Close();
+    finishRead(c);
     sqlite3_close_v2(c.db);
     c.db = nullptr;
     if (m_lock) m_lock->release();

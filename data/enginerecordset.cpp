@@ -351,6 +351,7 @@ bool Recordset::fetchRow(qint64 key, Row &row) const
         const int rc = sqlite3_prepare_v2(c.db, sql.toUtf8().constData(), -1, &m_fetch, nullptr);
         if (rc != SQLITE_OK) raiseSqlite(c.errors.get(), c.db, rc, numberForSqliteWrite(rc), kSource, QStringLiteral("Cannot read '%1'.").arg(m_source));
     }
+    noteBatchFetch(c);
     sqlite3_bind_int64(m_fetch, 1, key);
     const int rc = sqlite3_step(m_fetch);
     bool found = false;
@@ -453,6 +454,7 @@ void Recordset::Update()
     check();
     Connection &c = *m_conn;
     if (m_editMode == dbEditNone) fail(errUpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    finishAllReads();
     for (int i = 0; i < m_table->columns.size(); ++i) {
         const ColumnInfo &col = m_table->columns[i];
         const bool isNull = !m_editValues[i].isValid();
@@ -533,6 +535,7 @@ void Recordset::Delete()
     requireCurrent();
     Connection &c = *m_conn;
     const qint64 key = m_keys[m_pos];
+    finishAllReads();
     Stmt s;
     const QString sql = QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoteName(m_table->name));
     int rc = sqlite3_prepare_v2(c.db, sql.toUtf8().constData(), -1, &s.st, nullptr);
@@ -754,6 +757,18 @@ void Recordset::Seek(const QString &comparison, const QVariantList &keys)
     const int pos = sqlite3_step(s.st) == SQLITE_ROW ? positionOfKey(sqlite3_column_int64(s.st, 0)) : -1;
     m_noMatch = pos < 0;
     if (pos >= 0) setPosition(pos);
+}
+
+ReadBatch::ReadBatch(const Recordset *recordset) : m_conn(recordset ? recordset->m_conn : nullptr)
+{
+    if (m_conn) ++m_conn->readDepth;
+}
+
+ReadBatch::~ReadBatch()
+{
+    if (!m_conn || --m_conn->readDepth > 0) return;
+    m_conn->batchFetches = 0;
+    finishRead(*m_conn);
 }
 
 } // namespace dao

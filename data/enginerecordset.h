@@ -152,6 +152,7 @@ public:
 private:
     friend class Database;
     friend class Field;
+    friend class ReadBatch;
     struct Row
     {
         qint64 key = 0;
@@ -218,6 +219,22 @@ private:
     bool m_noMatch = true;
     QString m_index;
     QStringList m_indexColumns;
+};
+
+// While a ReadBatch lives, the rows its recordset's connection fetches share
+// one read transaction: the file is locked and checked once, not once a row.
+// Batches nest; the outermost one's end closes the transaction. Keep a batch to
+// one synchronous operation: other programs cannot commit while it reads.
+class ReadBatch
+{
+public:
+    explicit ReadBatch(const Recordset *recordset);
+    ~ReadBatch();
+    ReadBatch(const ReadBatch &) = delete;
+    ReadBatch &operator=(const ReadBatch &) = delete;
+
+private:
+    std::shared_ptr<Connection> m_conn;
 };
 
 } // namespace dao

@@ -218,6 +218,53 @@ TEST_F(EngineTest, KeysetSeesAnotherConnectionsCommitAtTheNextFetch)
     EXPECT_EQ(rs->RecordCount(), 4);
 }
 
+TEST_F(EngineTest, ReadBatchHoldsItsLockOnlyWhileItLivesAndNeverDelaysAWrite)
+{
+    testutil::addDays(path, 5);
+    auto db = open();
+    auto rs = db->OpenRecordset("Diario", dbOpenDynaset, dbSeeChanges, dbOptimistic);
+    // Another program that does not wait: a read lock of ours shows as SQLITE_BUSY.
+    const auto otherProgramWrites = [&] {
+        sqlite3 *raw = nullptr;
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+        const int rc = sqlite3_exec(raw, "UPDATE Diario SET Peso = Peso + 1", nullptr, nullptr, nullptr);
+        sqlite3_close(raw);
+        return rc;
+    };
+    const auto readTwoRows = [&] {
+        rs->MoveFirst();
+        engine.Idle(1);
+        rs->Fields("SX_MAX_1")->Value();
+        rs->MoveNext();
+        engine.Idle(1);
+        rs->Fields("SX_MAX_1")->Value();
+    };
+
+    readTwoRows();
+    EXPECT_EQ(otherProgramWrites(), SQLITE_OK);   // no batch: nothing held between fetches
+    {
+        ReadBatch batch(rs.get());
+        readTwoRows();
+        EXPECT_EQ(otherProgramWrites(), SQLITE_BUSY);   // the rows came from one read transaction
+
+        // Our own write inside the batch is committed by the time Update returns.
+        rs->Edit();
+        rs->Fields("SX_MAX_1")->SetValue(150);
+        rs->Update();
+        EXPECT_EQ(testutil::rawQuery(path, "SELECT count(*) FROM Diario WHERE SX_MAX_1 = 150"), QStringList{"1"});
+
+        // So is a write of another connection of this program, made while the batch reads again.
+        readTwoRows();
+        DBEngine other;
+        auto db2 = other.CreateWorkspace("w2", "Admin", "")->OpenDatabase(path);
+        auto rs2 = db2->OpenRecordset("Diario", dbOpenDynaset);
+        rs2->Edit();
+        rs2->Fields("SX_MAX_1")->SetValue(151);
+        EXPECT_NO_THROW(rs2->Update());
+    }
+    EXPECT_EQ(otherProgramWrites(), SQLITE_OK);
+}
+
 TEST_F(EngineTest, RowDeletedElsewhereRaises3167)
 {
     testutil::addDays(path, 3);
