@@ -6,6 +6,7 @@
 
 #include "data/numformat.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -419,7 +420,36 @@ template <typename T> bool parseInteger(const QString &text, T &out)
 
 QString floatToStr(double value, const TFormatSettings &fs)
 {
-    return general(value, MaxDigits, 0, fs);
+    // The search text converts every reading of every day: the plain-digit
+    // case of the general form is built in place, without the Decimal steps.
+    if (!std::isfinite(value) || value == 0) return general(value, MaxDigits, 0, fs);
+    char buf[40];
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, MaxDigits - 1);
+    const char *e = std::find(buf, res.ptr, 'e');
+    char digits[MaxDigits];
+    int n = 0;
+    for (const char *p = buf; p < e; ++p)
+        if (*p >= '0' && *p <= '9') digits[n++] = *p;
+    while (n > 0 && digits[n - 1] == '0') --n;
+    int exp10 = 0;
+    std::from_chars(e + 1 + (e[1] == '+'), res.ptr, exp10);
+    const int exponent = exp10 + 1;   // value = 0.digits x 10^exponent
+    if (exponent > MaxDigits || exponent < -3) return general(value, MaxDigits, 0, fs);
+    char16_t out[2 * MaxDigits + 8];
+    int k = 0;
+    if (value < 0) out[k++] = u'-';
+    if (exponent <= 0) {
+        out[k++] = u'0';
+    } else {
+        for (int i = 0; i < exponent; ++i) out[k++] = i < n ? char16_t(digits[i]) : u'0';
+    }
+    if (n > exponent) {
+        out[k++] = fs.decimalSeparator.unicode();
+        for (int i = exponent; i < 0; ++i) out[k++] = u'0';
+        for (int i = qMax(exponent, 0); i < n; ++i) out[k++] = char16_t(digits[i]);
+    }
+    return QString(reinterpret_cast<const QChar *>(out), k);
 }
 
 QString floatToStrF(double value, TFloatFormat format, int precision, int digits, const TFormatSettings &fs)

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 namespace {
 
@@ -155,6 +156,23 @@ TEST(FloatToStr, ShortestGeneralForm)
     EXPECT_EQ(str(floatToStr(1.5e-10, us())), "1.5E-10");
     EXPECT_EQ(str(floatToStr(std::nan(""), it())), "NAN");
     EXPECT_EQ(str(floatToStr(-INFINITY, it())), "-INF");
+}
+
+// floatToStr builds its common case in place; it must agree with the general
+// form everywhere, including the edges of the plain-digit range.
+TEST(FloatToStr, AgreesWithTheGeneralForm)
+{
+    std::mt19937_64 random(20261210);
+    std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+    std::uniform_int_distribution<int> exponent(-8, 18);
+    const TFormatSettings &fs = it();
+    for (int i = 0; i < 20000; ++i) {
+        double v = mantissa(random) * std::pow(10.0, exponent(random));
+        if (i % 4 == 0) v = std::round(v * 100) / 100;   // readings with two decimals
+        ASSERT_EQ(str(floatToStr(v, fs)), str(floatToStrF(v, TFloatFormat::General, 15, 0, fs))) << v;
+    }
+    for (double v : {1e-4, 9.99999999999999e-5, 999999999999999.0, 999999999999999.5, 0.1, -0.001, 120.0, 70.5})
+        EXPECT_EQ(str(floatToStr(v, fs)), str(floatToStrF(v, TFloatFormat::General, 15, 0, fs))) << v;
 }
 
 TEST(FloatToStrF, FixedNumberExponentCurrency)
