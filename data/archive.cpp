@@ -1,4 +1,5 @@
 #include "data/archive.h"
+#include "data/archivestamp.h"
 #include "data/engine_p.h"
 
 #include <QFileInfo>
@@ -77,6 +78,7 @@ void TArchive::create(const QString &path)
 void TArchive::verify(const QString &path)
 {
     if (!QFileInfo(path).isFile()) fail(dao::errFileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+    if (archivestamp::knownSound(path)) return;
     sqlite3 *db = nullptr;
     int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     QString verdict;
@@ -92,7 +94,10 @@ void TArchive::verify(const QString &path)
     }
     const QString text = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
     sqlite3_close_v2(db);
-    if (verdict == QLatin1String("ok")) return;
+    if (verdict == QLatin1String("ok")) {
+        archivestamp::markSound(path);
+        return;
+    }
     if ((rc & 0xff) == SQLITE_NOTADB)
         fail(3343, QStringLiteral("Unrecognized database format '%1' (SQLite: %2).").arg(path, text));
     fail(dao::errNotADatabase, QStringLiteral("The archive '%1' is damaged (SQLite: %2).")
@@ -119,7 +124,7 @@ void TArchive::copy(const QString &source, const QString &target)
         } else {
             rc = sqlite3_errcode(dst);
         }
-        if (rc == SQLITE_OK) rc = sqlite3_exec(dst, "PRAGMA journal_mode=DELETE; PRAGMA quick_check;", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK) rc = sqlite3_exec(dst, "PRAGMA journal_mode=DELETE;", nullptr, nullptr, nullptr);
     }
     if (rc != SQLITE_OK) text = QString::fromUtf8(sqlite3_errmsg(dst && sqlite3_errcode(dst) != SQLITE_OK ? dst : src));
     sqlite3_close_v2(dst);

@@ -1,4 +1,5 @@
 #include "data/engine.h"
+#include "data/archivestamp.h"
 #include "data/engine_p.h"
 #include "data/lockfile.h"
 
@@ -80,13 +81,16 @@ sqlite3 *openChecked(ErrorSink *sink, const QString &source, const QString &path
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     sqlite3_extended_result_codes(db, 1);
     registerFunctions(db);
+    // Checked or rewritten by us and unchanged since: no need to read it all again.
+    const bool known = archivestamp::knownSound(path);
     sqlite3_stmt *st = nullptr;
-    rc = sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &st, nullptr);
-    QString verdict;
-    if (rc == SQLITE_OK) {
+    rc = known ? SQLITE_OK : sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &st, nullptr);
+    QString verdict = known ? QStringLiteral("ok") : QString();
+    if (rc == SQLITE_OK && !known) {
         rc = sqlite3_step(st);
         if (rc == SQLITE_ROW) verdict = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
     }
+    if (known) rc = SQLITE_ROW;
     const QString text = QString::fromUtf8(sqlite3_errmsg(db));
     const int ext = sqlite3_extended_errcode(db);
     sqlite3_finalize(st);
@@ -100,6 +104,7 @@ sqlite3 *openChecked(ErrorSink *sink, const QString &source, const QString &path
               QStringLiteral("Cannot open database '%1'. It may not be a database that your application recognizes, "
                              "or the file may be corrupt (SQLite: %2).").arg(path, verdict.isEmpty() ? text : verdict));
     }
+    if (!known) archivestamp::markSound(path);
     if (!sqlite3_db_readonly(db, "main")) {
         // One self-contained file whenever nobody has it open, and committed days survive power loss.
         sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;", nullptr, nullptr, nullptr);
@@ -280,42 +285,6 @@ void DBEngine::CompactDatabase(const QString &source, const QString &target, con
     sqlite3_close_v2(db);
 }
 
-namespace {
-
-// A file as this process left it after compacting it. The start-up repairs
-// and then compacts the same archive; when nothing touched the file in
-// between, the second VACUUM would rewrite the file into itself. A change the
-// stamp misses (same size within one clock tick) only leaves a file uncompacted.
-struct FileStamp
-{
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    timespec modified{}, changed{};
-    bool operator==(const FileStamp &o) const
-    {
-        return device == o.device && inode == o.inode && size == o.size && modified.tv_sec == o.modified.tv_sec
-            && modified.tv_nsec == o.modified.tv_nsec && changed.tv_sec == o.changed.tv_sec
-            && changed.tv_nsec == o.changed.tv_nsec;
-    }
-};
-
-bool stampOf(const QString &path, FileStamp &out)
-{
-    struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return false;
-    out = {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
-    return true;
-}
-
-QHash<QString, FileStamp> &compactedFiles()
-{
-    static QHash<QString, FileStamp> files;
-    return files;
-}
-
-} // namespace
-
 void DBEngine::CompactDatabaseInPlace(const QString &path, const QString &locale)
 {
     ErrorSink *sink = m_errors.get();
@@ -324,11 +293,7 @@ void DBEngine::CompactDatabaseInPlace(const QString &path, const QString &locale
     TArchiveLock lock;
     lockOrRaise(sink, kEngine, lock, path, TArchiveLock::Exclusive, false);
     // Unchanged since our own VACUUM: nothing to check or rewrite.
-    const QString key = QFileInfo(path).absoluteFilePath();
-    FileStamp before;
-    const auto done = compactedFiles().constFind(key);
-    if (done != compactedFiles().cend() && stampOf(path, before) && *done == before) return;
-    compactedFiles().remove(key);
+    if (archivestamp::knownCompacted(path)) return;
     sqlite3 *db = openChecked(sink, kEngine, path, false);
     struct Closer { sqlite3 *db; ~Closer() { sqlite3_close_v2(db); } } closer{db};
     if (sqlite3_db_readonly(db, "main"))
@@ -360,8 +325,8 @@ void DBEngine::CompactDatabaseInPlace(const QString &path, const QString &locale
                                              : QStringLiteral("Compaction failed."),
                        path, text));
     }
-    FileStamp after;
-    if (stampOf(path, after)) compactedFiles().insert(key, after);
+    archivestamp::markCompacted(path);
+    archivestamp::markSound(path);
 }
 
 } // namespace dao

@@ -19,6 +19,7 @@ TEST(Archive, CopyRefusesADamagedSourceAndKeepsTheTarget)
     const QString backup = dir.filePath("rossi_backup.mdk");
     TArchive::create(archive);
     testutil::addDays(archive, 400);
+    // The copy checks the archive; a file checked once is not read again while unchanged.
     TArchive::copy(archive, backup);
     const QByteArray goodBackup = readAll(backup);
     EXPECT_NO_THROW(TArchive::verify(backup));
@@ -39,6 +40,14 @@ TEST(Archive, CopyRefusesADamagedSourceAndKeepsTheTarget)
     }
     EXPECT_EQ(readAll(backup), goodBackup);
     EXPECT_EQ(testutil::folderEntries(dir.path()), (QStringList{"rossi.mdb", "rossi_backup.mdk"}));
+    // The engine, too, sees that the checked file changed.
+    dao::DBEngine engine;
+    try {
+        engine.CreateWorkspace("w", "Admin", "")->OpenDatabase(archive);
+        FAIL() << "a damaged archive was opened";
+    } catch (const EDaoError &e) {
+        EXPECT_EQ(e.number(), dao::errNotADatabase);
+    }
 
     QFile junk(dir.filePath("junk.mdb"));
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
