@@ -23,6 +23,7 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QHash>
+#include <QImage>
 #include <QPainter>
 #include <QSet>
 #include <algorithm>
@@ -77,30 +78,34 @@ public:
         mode.output = true;
         mode.suppressed = m_firstOfTwo;
         mode.pictureValues = false;
-        if (r.OnBeginDoc) r.OnBeginDoc();
-        resolveValues();
-        for (int i = 0; i < r.Pages.Count() && !frBuildErrorSet(); ++i) preparePage(r.Pages[i]);
-        for (int i = 0; i < r.Pages.Count() && !r.Terminated; ++i) {
-            TfrPage *page = r.Pages[i];
-            if (page->IsSubReportTarget) continue;
-            if (r.OnBeginPage) r.OnBeginPage(i);
-            st.CurPage = page;
-            try {
+        // Whatever fails, from preparation to the program's own handlers, ends as
+        // the build's error: the pages prepared so far are always given back.
+        try {
+            if (r.OnBeginDoc) r.OnBeginDoc();
+            resolveValues();
+            for (int i = 0; i < r.Pages.Count() && !frBuildErrorSet(); ++i) preparePage(r.Pages[i]);
+            for (int i = 0; i < r.Pages.Count() && !r.Terminated && !frBuildErrorSet(); ++i) {
+                TfrPage *page = r.Pages[i];
+                if (page->IsSubReportTarget) continue;
+                if (r.OnBeginPage) r.OnBeginPage(i);
+                st.CurPage = page;
                 buildPage(page, i);
-            } catch (const EAbort &) {
-                r.Terminated = true;
-            } catch (const Exception &e) {
-                frSetBuildError(QStringLiteral("Errore. ") + e.message());
+                if (frBuildErrorSet()) break;
+                // The design page index, as OnBeginPage receives it.
+                if (r.OnEndPage) r.OnEndPage(i);
+                const TfrPage *next = r.Pages[i + 1];
+                if (!next || !next->ContinueOnPreviousPage) finishOpenPages();
             }
-            if (frBuildErrorSet()) break;
-            // The design page index, as OnBeginPage receives it.
-            if (r.OnEndPage) r.OnEndPage(i);
-            const TfrPage *next = r.Pages[i + 1];
-            if (!next || !next->ContinueOnPreviousPage) finishOpenPages();
+            finishOpenPages();
+            if (!frBuildErrorSet() && r.OnEndDoc) r.OnEndDoc();
+        } catch (const EAbort &) {
+            r.Terminated = true;
+        } catch (const Exception &e) {
+            frSetBuildError(QStringLiteral("Errore. ") + e.message());
         }
         finishOpenPages();
-        if (!frBuildErrorSet() && r.OnEndDoc) r.OnEndDoc();
-        for (int i = r.Pages.Count() - 1; i >= 0; --i) unpreparePage(r.Pages[i]);
+        for (auto it = m_prepared.rbegin(); it != m_prepared.rend(); ++it) unpreparePage(*it);
+        m_prepared.clear();
         st.CurPage = nullptr;
         st.CurBand = nullptr;
         st.CurView = nullptr;
@@ -156,6 +161,8 @@ private:
         st.CurPage = page;
         for (TfrView *v : page->Objects) v->SaveDesignPosition();
         for (int t = 0; t < frBand::TypeCount; ++t) page->Bands[t] = new TfrBand(t, page);
+        // From here on the page must be given back, even if preparing it fails.
+        m_prepared.push_back(page);
         page->CurrentNo = 1;
         page->ColumnNo = 1;
         QHash<TfrView *, int> placed;      // object -> 1 in a band, 2 in a vertical band only
@@ -255,11 +262,16 @@ private:
                 if (!name.isEmpty()) frSetBuildError(QStringLiteral("Non è stato trovato il frDataset: ") + name);
                 continue;
             }
+            b->DataSet = ds;
+            // A dataset named on several pages is opened once and closed once,
+            // so it goes back to the state it was found in.
+            if (std::any_of(m_initialised.begin(), m_initialised.end(),
+                            [ds](const auto &entry) { return entry.second == ds; }))
+                continue;
             auto *db = qobject_cast<TfrDBDataSet *>(ds);
             if (db) db->DisableDataSetControls = r.DisableDataSetControls;
-            ds->Init();
-            b->DataSet = ds;
             m_initialised.push_back({b, ds});
+            ds->Init();
             if (db && !db->ErrorText().isEmpty()) frSetBuildError(db->ErrorText());
             else work(b, 0);
         }
@@ -413,6 +425,15 @@ private:
     QPainter *canvas()
     {
         if (m_current < 0 || m_current >= int(m_pages.size())) return nullptr;
+        if (m_firstOfTwo) {
+            // Nothing is drawn in a first pass, but objects still lay themselves
+            // out as on paper (how many lines of a split text fit, for one).
+            if (!m_blankPainter) {
+                m_blank = QImage(1, 1, QImage::Format_RGB32);
+                m_blankPainter = std::make_unique<QPainter>(&m_blank);
+            }
+            return m_blankPainter.get();
+        }
         return m_pages[m_current].painter.get();
     }
 
@@ -1168,6 +1189,8 @@ private:
     TfrReport &r;
     bool m_firstOfTwo;
     std::vector<OutputPage> m_pages;
+    QImage m_blank;
+    std::unique_ptr<QPainter> m_blankPainter;
     int m_current = -1;
     int m_firstPageOfDesign = -1;
     TfrPage *m_page = nullptr;
@@ -1189,6 +1212,7 @@ private:
     QHash<TfrView *, QRect> m_relative;
     QHash<TfrView *, TfrBand *> m_verticalOf;
     std::vector<std::pair<TfrBand *, TfrDataset *>> m_initialised;
+    std::vector<TfrPage *> m_prepared;
 };
 
 bool runPass(TfrReport &r, bool firstOfTwo)
@@ -1246,9 +1270,13 @@ bool frBuilder::BuildReport(TfrReport &r)
             ok = runPass(r, true);
             if (ok) {
                 st.TotalPages = r.EMFPages.Count();
-                r.TwoPass = false;
+                struct SecondPass
+                {
+                    TfrReport &r;
+                    explicit SecondPass(TfrReport &report) : r(report) { r.TwoPass = false; }
+                    ~SecondPass() { r.TwoPass = true; }
+                } second(r);
                 ok = runPass(r, false);
-                r.TwoPass = true;
             }
         } else {
             st.TotalPages = 0;

@@ -181,11 +181,16 @@ void TfrCustomMemoView::drawLines(QPainter &canvas)
     CalcGaps();
     DrawBackground(canvas);
     DrawFrame(canvas);
-    if (!frDraw::mode().suppressed) {
+    {
+        // With drawing suppressed (first of two passes) the lines that fit are
+        // still counted, so a split text continues where it will on paper.
+        const bool suppressed = frDraw::mode().suppressed;
         const QFont font = MakeFont();
-        canvas.save();
-        canvas.setFont(font);
-        canvas.setPen(frDraw::color(m_drawFontColor));
+        if (!suppressed) {
+            canvas.save();
+            canvas.setFont(font);
+            canvas.setPen(frDraw::color(m_drawFontColor));
+        }
         const QFontMetrics fm(font);
         const int lh = m_lineHeight > 0 ? m_lineHeight : frDraw::lineHeight(font);
         int pos = rotated ? Left + gapx : Top + gapy;
@@ -193,11 +198,12 @@ void TfrCustomMemoView::drawLines(QPainter &canvas)
         int i = qMax(0, FirstLine);
         for (; i < SMemo.size(); ++i) {
             if (pos + lh > limit) break;
-            drawLine(canvas, SMemo[i], rotated ? pos : 0, rotated ? 0 : pos, true, fm.horizontalAdvance(SMemo[i]));
+            if (!suppressed)
+                drawLine(canvas, SMemo[i], rotated ? pos : 0, rotated ? 0 : pos, true, fm.horizontalAdvance(SMemo[i]));
             pos += lh;
         }
         FirstLine = int(i);
-        canvas.restore();
+        if (!suppressed) canvas.restore();
     }
     Top = savedTop;
     Left = savedLeft;

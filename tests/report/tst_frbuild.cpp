@@ -15,6 +15,7 @@
 #include "report/frreport.h"
 #include "report/frsubreportview.h"
 
+#include "data/exceptions.h"
 #include "data/formatsettings.h"
 #include "tests/data/memorydataset.h"
 
@@ -22,6 +23,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QtEndian>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -280,14 +282,20 @@ TEST_F(Build, StretchedTextContinuesOnTheNextPageInASplitBand)
     QStringList lines;
     for (int i = 1; i <= 120; ++i) lines << QString("riga %1").arg(i);
     memo(10, 40, 200, 20, lines, TfrMemoView::MemoStretched);
-    ASSERT_TRUE(build());
-    const QList<QStringList> pages = pageTexts();
-    ASSERT_GE(pages.size(), 2);
-    QStringList all;
-    for (const QStringList &p : pages) all << p;
-    EXPECT_EQ(all, lines);      // every line once, in order
-    EXPECT_GT(pages[0].size(), 40);
-    EXPECT_EQ(pages[1].first(), QString("riga %1").arg(pages[0].size() + 1));
+    // A first pass lays the text out as the second prints it.
+    for (const bool twoPass : {false, true}) {
+        SCOPED_TRACE(twoPass);
+        report->TwoPass = twoPass;
+        ASSERT_TRUE(build());
+        const QList<QStringList> pages = pageTexts();
+        ASSERT_GE(pages.size(), 2);
+        QStringList all;
+        for (const QStringList &p : pages) all << p;
+        EXPECT_EQ(all, lines);      // every line once, in order
+        EXPECT_GT(pages[0].size(), 40);
+        EXPECT_EQ(pages[1].first(), QString("riga %1").arg(pages[0].size() + 1));
+        EXPECT_EQ(TfrBuildState::instance().TotalPages, twoPass ? int(pages.size()) : 0);
+    }
 }
 
 TEST_F(Build, ErrorsStopTheBuildWithTheirText)
@@ -523,5 +531,64 @@ TEST_F(Build, PageOptionsFooterOnLastPageAndContinueOnPreviousPage)
         QStringList lasts;
         for (const QStringList &p : pageTexts()) lasts << p.value(p.size() - 1);
         EXPECT_EQ(lasts.join(' ').toStdString(), c.lasts.join(' ').toStdString());
+    }
+}
+
+TEST_F(Build, AFailedBuildGivesBackTheTemplateAndTheData)
+{
+    diario->addRow({1, "gen", 2000});
+    diario->addRow({2, "gen", 2000});
+    masterDataset();
+    auto *ds = form.findChild<TfrDBDataSet *>("DiarioDS");
+    band(frBand::MasterData, 40, 20, 0, "DiarioDS");
+    TfrMemoView *first = memo(10, 40, 100, 18, {"[Giorno]"});
+    // The same dataset on a second page: opened once, closed once.
+    page = report->Pages.Add();
+    page->ChangePaper(9, 0, 0, 0);
+    band(frBand::MasterData, 40, 20, 0, "DiarioDS");
+    TfrMemoView *second = memo(10, 40, 100, 18, {"[Giorno]"});
+    const bool wasActive = diario->Active();
+
+    int endDocs = 0;
+    struct Case
+    {
+        const char *name;
+        std::function<void()> arrange;
+        QString error;
+    };
+    const Case cases[] = {
+        {"success", [] {}, {}},
+        {"a handler fails", [&] { report->OnBeginPage = [](int) { throw Exception("gestore fallito"); }; },
+         "gestore fallito"},
+        {"the band filter fails", [&] {
+             ds->Filtered = true;
+             ds->Filter = "[Giorno] / ";
+         }, "filtro della banda"},
+        {"the second pass fails", [&] {
+             report->TwoPass = true;
+             report->OnEndDoc = [&] {
+                 if (++endDocs == 2) throw Exception("secondo passo");
+             };
+         }, "secondo passo"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        report->OnBeginPage = nullptr;
+        report->OnEndDoc = nullptr;
+        report->TwoPass = false;
+        ds->Filtered = false;
+        endDocs = 0;
+        c.arrange();
+        const bool twoPass = report->TwoPass;
+        EXPECT_EQ(report->BuildReport(), c.error.isEmpty()) << frBuildErrorText().toStdString();
+        if (!c.error.isEmpty()) {
+            EXPECT_TRUE(frBuildErrorText().contains(c.error)) << frBuildErrorText().toStdString();
+        }
+        for (TfrMemoView *m : {first, second})
+            EXPECT_EQ(QRect(m->Left, m->Top, m->Width, m->Height), QRect(10, 40, 100, 18));
+        EXPECT_FALSE(diario->ControlsDisabled());
+        EXPECT_EQ(diario->Active(), wasActive);
+        EXPECT_EQ(report->TwoPass, twoPass);
+        EXPECT_FALSE(report->Building);
     }
 }
