@@ -52,23 +52,19 @@ void combine(const QString &function, double &value, int n, double v)
 }
 } // namespace
 
-void TfrBand::Accumulate(const std::function<TfrVariant(const QString &)> &evaluate)
+void TfrBand::Accumulate(const std::function<TfrVariant(const QString &)> &evaluate, int column)
 {
-    forEachValue(Aggregates, evaluate,
-                 [&](const QString &, Accumulator &a, double v) { combine(a.function, a.value, Count, v); });
-    ++Count;
-}
-
-void TfrBand::AccumulateColumn(int column, const std::function<TfrVariant(const QString &)> &evaluate)
-{
-    if (column < 0) return;
-    while (ColumnCounts.size() <= column) ColumnCounts << 0;
-    forEachValue(Aggregates, evaluate, [&](const QString &key, const Accumulator &a, double v) {
+    if (column >= 0)
+        while (ColumnCounts.size() <= column) ColumnCounts << 0;
+    forEachValue(Aggregates, evaluate, [&](const QString &key, Accumulator &a, double v) {
+        combine(a.function, a.value, Count, v);
+        if (column < 0) return;
         QList<double> &values = ColumnAggregates[key];
         while (values.size() <= column) values << StartValue(a.function);
         combine(a.function, values[column], ColumnCounts[column], v);
     });
-    ++ColumnCounts[column];
+    ++Count;
+    if (column >= 0) ++ColumnCounts[column];
 }
 
 void TfrBand::ResetColumnAggregates()

@@ -62,12 +62,11 @@ public:
     static double StartValue(const QString &function);
     void AddAggregate(const QString &function, const QString &argument, const QString &objectName, int groupLevel);
     // Adds the current record: evaluates each distinct consecutive argument once.
-    void Accumulate(const std::function<TfrVariant(const QString &)> &evaluate);
+    // With a column (table data bands), the value also goes to that column's accumulators.
+    void Accumulate(const std::function<TfrVariant(const QString &)> &evaluate, int column = -1);
     // A group of this level ended.
     void ResetAggregates(int groupLevel);
     bool FindAggregate(const QString &key, double &value) const;
-    // Adds the current record to the accumulators of one table column.
-    void AccumulateColumn(int column, const std::function<TfrVariant(const QString &)> &evaluate);
     void ResetColumnAggregates();
     bool FindColumnAggregate(const QString &key, int column, double &value) const;
 };

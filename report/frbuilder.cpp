@@ -129,10 +129,10 @@ private:
     // Values bound to database fields are looked up once per build.
     void resolveValues()
     {
-        try {
-            for (int i = 0; i < r.Values.Count(); ++i) {
-                TfrValue *v = r.Values.Objects(i);
-                if (v->ValueKind != TfrValue::DBField) continue;
+        for (int i = 0; i < r.Values.Count(); ++i) {
+            TfrValue *v = r.Values.Objects(i);
+            if (v->ValueKind != TfrValue::DBField) continue;
+            try {
                 v->DSetObj = r.FindDataSet(v->DSet);
                 v->FieldObj = nullptr;
                 if (!v->DSetObj) {
@@ -147,9 +147,9 @@ private:
                     else if (isBlobType(v->FieldObj->DataType()))
                         frDraw::mode().pictureValues = true;
                 }
+            } catch (const Exception &) {
+                // A lookup that fails here fails again, with its message, where the value is used.
             }
-        } catch (const Exception &) {
-            // Lookups that fail here fail again, with their message, where the value is used.
         }
     }
 
@@ -165,6 +165,8 @@ private:
         m_prepared.push_back(page);
         page->CurrentNo = 1;
         page->ColumnNo = 1;
+        // LINETHROUGH# counts from 1, as LINE# does, and no group resets it.
+        for (int t = 0; t < frBand::TypeCount; ++t) page->Bands[t]->LineThrough = 1;
         QHash<TfrView *, int> placed;      // object -> 1 in a band, 2 in a vertical band only
 
         // Vertical bands take the objects inside their horizontal extent.
@@ -569,7 +571,8 @@ private:
 
     void fillPage(TfrBand *data, int reserve)
     {
-        if (!(data->Flags & frBand::FillPage) || data->Height <= 0) return;
+        // An invisible band prints no rows, so it could never fill anything.
+        if (!(data->Flags & frBand::FillPage) || data->Height <= 0 || (data->View && !data->View->Visible)) return;
         m_emptyRows = true;
         while (!r.Terminated && m_page->CurY + data->Height <= m_page->CurBottomY - reserve) showBand(data);
         m_emptyRows = false;
@@ -590,7 +593,9 @@ private:
             }
             if (!ds->Eof()) accumulate(b);
             b->LineNo = 1;
-            for (TfrBand *g = m_page->Bands[frBand::GroupHeader]; g; g = g->Next) g->LineNo = g->LineThrough = 0;
+            // Groups belong to the master level; a detail walk leaves their counters alone.
+            if (level == 1)
+                for (TfrBand *g = m_page->Bands[frBand::GroupHeader]; g; g = g->Next) g->LineNo = g->LineThrough = 0;
             if (ds->Eof()) continue;
             TfrBand *groups = level == 1 ? outermostGroup() : nullptr;
             if (groups) initGroups(groups, b);
@@ -852,8 +857,7 @@ private:
                 data->ResetAggregates(0);
                 int c = 0;
                 while (!ds->Eof() && !r.Terminated) {
-                    accumulate(data);
-                    if (masterRow) data->AccumulateColumn(c, [&](const QString &a) { return evaluate(a, data); });
+                    data->Accumulate([&](const QString &a) { return evaluate(a, data); }, masterRow ? c : -1);
                     place(data, dataPart);
                     ++c;
                     ++page->ColumnNo;
@@ -898,8 +902,9 @@ private:
                 moved = data->DataSet;
                 const bool wasEof = moved->Eof();
                 auto *db = qobject_cast<TfrDBDataSet *>(moved);
-                // A database dataset at its end still stands on its last record.
-                if (wasEof && db) moved = nullptr;
+                // A table that ran out still stands on its last record; a range or
+                // filter that ended the data left it on a record after the group.
+                if (wasEof && db && db->StandsOnLastRecord()) moved = nullptr;
                 else {
                     moved->Prior();
                     work(data, 4);
@@ -927,7 +932,7 @@ private:
             if (b->Stretched()) height = measure(b);
             for (TfrBand *n = b->Next; n && frBand::isDataBand(b->Type) && !n->DataSet; n = n->Next)
                 height += n->Height;
-            while (page->CurY + height > page->CurBottomY && !(b->Flags & frBand::BreakBand)) {
+            while (page->CurY + height > page->CurBottomY && !splittable(b)) {
                 // On a fresh page or column nothing would change: stop instead of looping.
                 if (m_freshPage) {
                     restoreObjects(b);
@@ -940,7 +945,8 @@ private:
         }
         if (fixed) {
             const int y = b->Type == frBand::PageFooter ? page->CurBottomY : b->Y;
-            const int dx = b->Type == frBand::None ? 0 : columnOffset();
+            // Overlay, page footer and loose objects belong to the page, not to a column.
+            const int dx = 0;
             for (TfrView *o : b->Objects)
                 if (!isTableObject(o, b)) drawObject(o, b, dx, b->Type == frBand::None ? 0 : y);
             if (b->Type == frBand::PageFooter) {
@@ -951,9 +957,10 @@ private:
             restoreObjects(b);
             return;
         }
-        if (page->CurY + height > page->CurBottomY && (b->Flags & frBand::BreakBand)) {
+        if (page->CurY + height > page->CurBottomY && splittable(b)) {
             splitBand(b, height);
             restoreObjects(b);
+            newPageAfter(b);
             return;
         }
         drawChain(b);
@@ -986,9 +993,25 @@ private:
             if (!frBand::isDataBand(b->Type) || !x->Next || x->Next->DataSet) break;
         }
         restoreObjects(b);
+        newPageAfter(b);
+    }
+
+    // Data bands and group headers break by their own rules, in the record loop.
+    void newPageAfter(TfrBand *b)
+    {
         if (b->Type != frBand::MasterData && b->Type != frBand::DetailData && b->Type != frBand::SubDetailData
             && b->Type != frBand::GroupHeader && (b->Flags & frBand::NewPageAfter))
             newPage();
+    }
+
+    // Only a band's own objects can be cut: subreports continue on their own,
+    // and bands printed together with it are not cut with it.
+    bool splittable(const TfrBand *b) const
+    {
+        if (!(b->Flags & frBand::BreakBand)) return false;
+        if (frBand::isDataBand(b->Type) && b->Next && !b->Next->DataSet) return false;
+        return std::none_of(b->Objects.begin(), b->Objects.end(),
+                            [](const TfrView *o) { return o->Kind == frKind::SubReport; });
     }
 
     // Draws what fits above the cut, breaks, and repeats with the rest.
@@ -1153,7 +1176,8 @@ private:
             page->CurX += page->ColumnWidth + page->ColumnGap;
             page->CurY = page->ColumnTop;
             showBand(page->Bands[frBand::ColumnHeader]);
-            m_freshPage = true;
+            // Not a fresh page: a band too tall for what a column has left may still fit a new page.
+            m_freshPage = false;
             return;
         }
         newPage();

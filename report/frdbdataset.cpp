@@ -126,6 +126,13 @@ void TfrDBDataSet::Prior()
     TfrDataset::Prior();
 }
 
+bool TfrDBDataSet::StandsOnLastRecord()
+{
+    TDataSet *ds = m_dataSet.data();
+    if (!ds || !ds->Active() || ds->IsEmpty() || !ds->Eof() || m_rangeEnded || TfrDataset::Eof()) return false;
+    return accepted();
+}
+
 bool TfrDBDataSet::Eof()
 {
     TDataSet *ds = m_dataSet.data();

@@ -27,6 +27,9 @@ public:
     TDataSet *GetDataSet();
     const QString &ErrorText() const { return m_error; }
     bool Initialized() const { return m_initialized; }
+    // At its end, the table still stands on the last record this dataset gave
+    // (the table itself ran out, and its last record passes the filter).
+    bool StandsOnLastRecord();
 
     void Init() override;
     void Exit() override;

@@ -592,3 +592,46 @@ TEST_F(Build, AFailedBuildGivesBackTheTemplateAndTheData)
         EXPECT_FALSE(report->Building);
     }
 }
+
+TEST_F(Build, CountersAndTheFooterOfARangeThatEndsEarly)
+{
+    for (int d = 1; d <= 4; ++d) diario->addRow({d, "gen", 2000});
+    masterDataset();
+    auto *ds = form.findChild<TfrDBDataSet *>("DiarioDS");
+    ds->RangeEnd = reCount;
+    ds->RangeEndCount = 2;
+    band(frBand::MasterData, 40, 20, 0, "DiarioDS");
+    memo(10, 40, 200, 18, {"[LINE#]/[LINETHROUGH#]: [Giorno]"});
+    band(frBand::MasterFooter, 70, 20);
+    memo(10, 70, 200, 18, {"ultimo [Giorno]"});
+    ASSERT_TRUE(build());
+    // The footer shows the last record printed, not the one the range stopped on.
+    EXPECT_EQ(allTexts(), (QStringList{"1/1: 1", "2/2: 2", "ultimo 2"}));
+}
+
+TEST_F(Build, ColumnsOverlayAndFillPage)
+{
+    diario->addRow({1, "gen", 2000});
+    masterDataset();
+    page->ColumnCount = 2;
+    page->ColumnGap = 10;
+    band(frBand::Overlay, 0, 20);
+    memo(10, 0, 100, 18, {"Sfondo"});
+    // After a tall title a column has too little room for the row, a new page has enough.
+    band(frBand::ReportTitle, 30, 700);
+    memo(10, 30, 100, 18, {"Titolo"});
+    TfrBandView *rows = band(frBand::MasterData, 740, 600, frBand::FillPage, "DiarioDS");
+    memo(10, 740, 100, 18, {"[Giorno]"});
+    ASSERT_TRUE(build());
+    EXPECT_EQ(pageTexts(), (QList<QStringList>{{"Sfondo", "Titolo"}, {"Sfondo", "1"}}));
+    // The overlay stands at its own place on every page, whatever column the page ended in.
+    const qreal x0 = TfrEmfPlayer::texts(report->EMFPages[0].Drawing)[0].reference.x();
+    const qreal x1 = TfrEmfPlayer::texts(report->EMFPages[1].Drawing)[0].reference.x();
+    EXPECT_EQ(x0, x1);
+    EXPECT_LT(x0, 20);
+
+    // An invisible band that fills the page prints nothing, and the build ends.
+    rows->Visible = false;
+    ASSERT_TRUE(build());
+    EXPECT_EQ(allTexts(), (QStringList{"Sfondo", "Titolo"}));
+}
