@@ -1,5 +1,7 @@
 #include "report/frband.h"
 
+#include "report/frbandtypes.h"
+
 QString TfrBand::AggregateKey(const QString &function, const QString &argument, const QString &objectName,
                               int groupLevel)
 {
@@ -57,7 +59,7 @@ void TfrBand::Accumulate(const std::function<TfrVariant(const QString &)> &evalu
     if (column >= 0)
         while (ColumnCounts.size() <= column) ColumnCounts << 0;
     forEachValue(Aggregates, evaluate, [&](const QString &key, Accumulator &a, double v) {
-        combine(a.function, a.value, Count, v);
+        combine(a.function, a.value, a.n++, v);
         if (column < 0) return;
         QList<double> &values = ColumnAggregates[key];
         while (values.size() <= column) values << StartValue(a.function);
@@ -85,8 +87,19 @@ void TfrBand::ResetAggregates(int groupLevel)
 {
     const QChar level(char16_t(groupLevel & 0xFFFF));
     for (auto it = Aggregates.begin(); it != Aggregates.end(); ++it)
-        if (it.key().endsWith(level)) it.value().value = StartValue(it.value().function);
+        if (it.key().endsWith(level)) {
+            it.value().value = StartValue(it.value().function);
+            it.value().n = 0;
+        }
     Count = 0;
+}
+
+int TfrBand::AggregateLevel(const TfrBand *band)
+{
+    if (!band) return 0;
+    if (band->Type == frBand::GroupHeader || band->Type == frBand::GroupFooter) return band->GroupLevel;
+    if (band->Type == frBand::ReportSummary) return WholeReport;
+    return 0;
 }
 
 bool TfrBand::FindAggregate(const QString &key, double &value) const

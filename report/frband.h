@@ -47,6 +47,7 @@ public:
         QString function;    // SUM, AVG, MIN, MAX
         QString argument;
         double value = 0;
+        int n = 0;           // records in value (AVG), since this accumulator's last reset
     };
     QMap<QString, Accumulator> Aggregates;
     int Count = 0;           // records accumulated (n)
@@ -66,6 +67,11 @@ public:
     void Accumulate(const std::function<TfrVariant(const QString &)> &evaluate, int column = -1);
     // A group of this level ended.
     void ResetAggregates(int groupLevel);
+    // The level an aggregate in a band counts by: its group's level in group
+    // bands; in the report summary one that no group ends, since the summary
+    // totals the whole report; 0 elsewhere.
+    static int AggregateLevel(const TfrBand *band);
+    static constexpr int WholeReport = 0xFFFE;
     bool FindAggregate(const QString &key, double &value) const;
     void ResetColumnAggregates();
     bool FindColumnAggregate(const QString &key, int column, double &value) const;

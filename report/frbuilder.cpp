@@ -290,8 +290,7 @@ private:
                     st.CurBand = table ? table : b;
                     st.CurView = o;
                     st.Registering = true;
-                    st.AggregateGroupLevel =
-                        !table && (t == frBand::GroupHeader || t == frBand::GroupFooter) ? b->GroupLevel : 0;
+                    st.AggregateGroupLevel = table ? 0 : TfrBand::AggregateLevel(b);
                     ex.ParserSilentMode = true;
                     for (const QString &line : m->Memo) frExpandLine(line, m);
                     ex.ParserSilentMode = false;

@@ -228,9 +228,7 @@ TfrVariant aggregate(const QString &f, const QString &argument)
     const bool perColumn = st.TableColumn >= 0 && bandType == frBand::CrossData;
     if (f == QLatin1String("COUNT"))
         return TfrVariant::fromInt(perColumn ? source->ColumnCounts.value(st.TableColumn) : source->Count);
-    const int level = st.CurBand && (st.CurBand->Type == frBand::GroupHeader || st.CurBand->Type == frBand::GroupFooter)
-                          ? st.CurBand->GroupLevel
-                          : 0;
+    const int level = TfrBand::AggregateLevel(st.CurBand);
     double value = 0;
     const QString key = TfrBand::AggregateKey(f, argument, st.CurView ? st.CurView->Name : QString(), level);
     if (perColumn) source->FindColumnAggregate(key, st.TableColumn, value);

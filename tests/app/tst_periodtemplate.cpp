@@ -167,6 +167,7 @@ public:
             if (auto *m = dynamic_cast<TfrMemoView *>(v))
                 if (m->Top >= m_summaryView->Top && m->Top < m_summaryView->Top + m_summaryView->Height) objects << m;
         st.CurBand = &summary;
+        st.AggregateGroupLevel = TfrBand::AggregateLevel(&summary);
         st.Registering = true;
         TfrExpr::instance().ParserSilentMode = true;
         for (TfrMemoView *m : objects) {

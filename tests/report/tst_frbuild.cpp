@@ -635,3 +635,21 @@ TEST_F(Build, ColumnsOverlayAndFillPage)
     ASSERT_TRUE(build());
     EXPECT_EQ(allTexts(), (QStringList{"Sfondo", "Titolo"}));
 }
+
+TEST_F(Build, SummaryTotalsTheWholeReportWhileGroupsTotalTheirOwn)
+{
+    const QList<QVariantList> rows = {{1, "gen", 2000}, {2, "gen", 2000}, {3, "feb", 2000}, {4, "feb", 2000}};
+    for (const QVariantList &r : rows) diario->addRow(r);
+    masterDataset();
+    band(frBand::GroupHeader, 10, 20, 0, "[Mese]");
+    memo(10, 12, 200, 18, {"[Mese]"});
+    band(frBand::MasterData, 40, 20, 0, "DiarioDS");
+    memo(10, 42, 200, 18, {"[Giorno]"});
+    band(frBand::GroupFooter, 70, 20);
+    memo(10, 72, 200, 18, {"gruppo [SUM([Giorno])] [AVG([Giorno])]"});
+    band(frBand::ReportSummary, 100, 20);
+    memo(10, 102, 200, 18, {"totale [SUM([Giorno])] [AVG([Giorno])] [MAX([Giorno])]"});
+    ASSERT_TRUE(build());
+    EXPECT_EQ(allTexts(), (QStringList{"gen", "1", "2", "gruppo 3 1,5", "feb", "3", "4", "gruppo 7 3,5",
+                                       "totale 10 2,5 4"}));
+}
