@@ -83,6 +83,13 @@ public:
         try {
             if (r.OnBeginDoc) r.OnBeginDoc();
             resolveValues();
+            // Targets are known before any page is prepared: a target page drops
+            // its bands' new-page and split options, wherever it stands.
+            for (int i = 0; i < r.Pages.Count(); ++i) r.Pages[i]->IsSubReportTarget = false;
+            for (int i = 0; i < r.Pages.Count(); ++i)
+                for (TfrView *o : r.Pages[i]->Objects)
+                    if (auto *s = dynamic_cast<TfrSubReportView *>(o))
+                        if (TfrPage *target = r.Pages[s->TargetPage]) target->IsSubReportTarget = true;
             for (int i = 0; i < r.Pages.Count() && !frBuildErrorSet(); ++i) preparePage(r.Pages[i]);
             for (int i = 0; i < r.Pages.Count() && !r.Terminated && !frBuildErrorSet(); ++i) {
                 TfrPage *page = r.Pages[i];
@@ -258,7 +265,13 @@ private:
             TfrBand *b = page->Bands[t];
             if (!b->View || !frBand::isDataBand(t)) continue;
             st.CurBand = b;
-            const QString name = b->View->FormatText;
+            // The name comes from the type's first band object in page order.
+            QString name = b->View->FormatText;
+            for (TfrView *v : page->Objects)
+                if (auto *bv = dynamic_cast<TfrBandView *>(v); bv && bv->BandType() == t) {
+                    name = bv->FormatText;
+                    break;
+                }
             TfrDataset *ds = name.isEmpty() ? nullptr : r.FindReportDataset(name);
             if (!ds) {
                 if (!name.isEmpty()) frSetBuildError(QStringLiteral("Non è stato trovato il frDataset: ") + name);
@@ -299,9 +312,6 @@ private:
         st.CurBand = nullptr;
         st.CurView = nullptr;
 
-        for (TfrView *o : page->Objects)
-            if (auto *s = dynamic_cast<TfrSubReportView *>(o))
-                if (TfrPage *target = r.Pages[s->TargetPage]) target->IsSubReportTarget = true;
     }
 
     void unpreparePage(TfrPage *page)
@@ -1009,8 +1019,9 @@ private:
     {
         if (!(b->Flags & frBand::BreakBand)) return false;
         if (frBand::isDataBand(b->Type) && b->Next && !b->Next->DataSet) return false;
-        return std::none_of(b->Objects.begin(), b->Objects.end(),
-                            [](const TfrView *o) { return o->Kind == frKind::SubReport; });
+        return std::none_of(b->Objects.begin(), b->Objects.end(), [&](TfrView *o) {
+            return o->Kind == frKind::SubReport || isTableObject(o, b);
+        });
     }
 
     // Draws what fits above the cut, breaks, and repeats with the rest.
