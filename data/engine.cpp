@@ -66,6 +66,8 @@ void refusePassword(ErrorSink *sink, const QString &source, const QString &passw
 // a file that is not a sound database now rather than at its first read.
 sqlite3 *openChecked(ErrorSink *sink, const QString &source, const QString &path, bool readOnly)
 {
+    // Its journal setting must not wait for a read of ours on another handle.
+    finishAllReads();
     const QFileInfo fi(path);
     if (!fi.exists()) raise(sink, errFileNotFound, source, QStringLiteral("Could not find file '%1'.").arg(path));
     if (!fi.isFile()) raise(sink, 3044, source, QStringLiteral("'%1' isn't a valid path.").arg(path));

@@ -3,6 +3,7 @@
 #include "data/numformat.h"
 #include "data/datetime.h"
 
+#include <QAbstractEventDispatcher>
 #include <QDate>
 #include <QRegularExpression>
 #include <sqlite3.h>
@@ -602,6 +603,15 @@ std::vector<Connection *> &openReads()
 void noteBatchFetch(Connection &c)
 {
     if (c.readDepth == 0 || c.readOpen || ++c.batchFetches < 2 || !c.db || !sqlite3_get_autocommit(c.db)) return;
+    // Whoever makes the program wait for the user (a handler's message box, a
+    // nested event loop) ends the reads first: other programs wait only for work.
+    static bool hooked = false;
+    if (!hooked) {
+        if (QAbstractEventDispatcher *d = QAbstractEventDispatcher::instance()) {
+            QObject::connect(d, &QAbstractEventDispatcher::aboutToBlock, d, [] { finishAllReads(); });
+            hooked = true;
+        }
+    }
     if (sqlite3_exec(c.db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) return;
     c.readOpen = true;
     openReads().push_back(&c);
@@ -610,10 +620,20 @@ void noteBatchFetch(Connection &c)
 void finishRead(Connection &c)
 {
     if (!c.readOpen) return;
-    c.readOpen = false;
-    std::erase(openReads(), &c);
     if (c.db && !sqlite3_get_autocommit(c.db) && sqlite3_exec(c.db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
         sqlite3_exec(c.db, "ROLLBACK", nullptr, nullptr, nullptr);
+    // Still inside it (both failed): it stays known, and writes refuse to join it.
+    if (c.db && !sqlite3_get_autocommit(c.db)) return;
+    c.readOpen = false;
+    std::erase(openReads(), &c);
+}
+
+void endReadsBeforeWrite(Connection &c, const QString &source)
+{
+    finishAllReads();
+    if (c.readOpen)
+        raise(c.errors.get(), errLocked, source,
+              QStringLiteral("The change was not made: a read of the archive could not be ended."));
 }
 
 void finishAllReads()
@@ -624,7 +644,7 @@ void finishAllReads()
 
 void exec(Connection &c, const QString &sql, const QString &source)
 {
-    finishAllReads();
+    endReadsBeforeWrite(c, source);
     char *msg = nullptr;
     const int rc = sqlite3_exec(c.db, sql.toUtf8().constData(), nullptr, nullptr, &msg);
     sqlite3_free(msg);

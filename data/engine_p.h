@@ -105,5 +105,8 @@ void exec(Connection &c, const QString &sql, const QString &source);
 void noteBatchFetch(Connection &c);
 void finishRead(Connection &c);
 void finishAllReads();
+// Before a write on c: ends every read, and refuses (errLocked) when c's own
+// could not be ended, so the write never joins it and commits late.
+void endReadsBeforeWrite(Connection &c, const QString &source);
 
 } // namespace dao

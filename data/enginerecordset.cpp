@@ -454,7 +454,7 @@ void Recordset::Update()
     check();
     Connection &c = *m_conn;
     if (m_editMode == dbEditNone) fail(errUpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
-    finishAllReads();
+    endReadsBeforeWrite(c, kSource);
     for (int i = 0; i < m_table->columns.size(); ++i) {
         const ColumnInfo &col = m_table->columns[i];
         const bool isNull = !m_editValues[i].isValid();
@@ -535,7 +535,7 @@ void Recordset::Delete()
     requireCurrent();
     Connection &c = *m_conn;
     const qint64 key = m_keys[m_pos];
-    finishAllReads();
+    endReadsBeforeWrite(c, kSource);
     Stmt s;
     const QString sql = QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoteName(m_table->name));
     int rc = sqlite3_prepare_v2(c.db, sql.toUtf8().constData(), -1, &s.st, nullptr);

@@ -4,7 +4,10 @@
 #include "data/enginerecordset.h"
 #include "data/engine_p.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <set>
 
 using namespace dao;
@@ -220,6 +223,10 @@ TEST_F(EngineTest, KeysetSeesAnotherConnectionsCommitAtTheNextFetch)
 
 TEST_F(EngineTest, ReadBatchHoldsItsLockOnlyWhileItLivesAndNeverDelaysAWrite)
 {
+    static int argc = 1;
+    static char name[] = "tst_engine";
+    static char *argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
     testutil::addDays(path, 5);
     auto db = open();
     auto rs = db->OpenRecordset("Diario", dbOpenDynaset, dbSeeChanges, dbOptimistic);
@@ -252,6 +259,14 @@ TEST_F(EngineTest, ReadBatchHoldsItsLockOnlyWhileItLivesAndNeverDelaysAWrite)
         rs->Fields("SX_MAX_1")->SetValue(150);
         rs->Update();
         EXPECT_EQ(testutil::rawQuery(path, "SELECT count(*) FROM Diario WHERE SX_MAX_1 = 150"), QStringList{"1"});
+
+        // Waiting for the user (a nested event loop) ends the read, so others can write meanwhile.
+        readTwoRows();
+        EXPECT_EQ(otherProgramWrites(), SQLITE_BUSY);
+        QEventLoop wait;
+        QTimer::singleShot(20, &wait, &QEventLoop::quit);
+        wait.exec();
+        EXPECT_EQ(otherProgramWrites(), SQLITE_OK);
 
         // So is a write of another connection of this program, made while the batch reads again.
         readTwoRows();
