@@ -653,3 +653,47 @@ TEST_F(Build, SummaryTotalsTheWholeReportWhileGroupsTotalTheirOwn)
     EXPECT_EQ(allTexts(), (QStringList{"gen", "1", "2", "gruppo 3 1,5", "feb", "3", "4", "gruppo 7 3,5",
                                        "totale 10 2,5 4"}));
 }
+
+TEST_F(Build, ASubreportInTheMasterBandRunsForEveryRecordAcrossPages)
+{
+    for (int d = 1; d <= 3; ++d) diario->addRow({d, "gen", 2000});
+    masterDataset();
+    TMemoryDataSet righe(&form);
+    righe.setObjectName("Righe");
+    righe.addColumn("N", ftInteger);
+    for (int n = 1; n <= 30; ++n) righe.addRow({n});
+    TfrDBDataSet righeDS(&form);
+    righeDS.setObjectName("RigheDS");
+    righeDS.SetDataSet(&righe);
+    band(frBand::MasterData, 40, 40, 0, "DiarioDS");
+    memo(10, 40, 200, 18, {"Giorno [Giorno]"});
+    auto *s = static_cast<TfrSubReportView *>(report->CreateObject(frKind::SubReport));
+    s->Left = 30;
+    s->Top = 60;
+    s->Width = 250;
+    s->Height = 20;
+    s->TargetPage = 1;
+    page->Add(s);
+    band(frBand::ReportSummary, 100, 20);
+    memo(10, 100, 200, 18, {"Fine"});
+    TfrPage *outer = page;
+    page = report->Pages.Add();
+    page->ChangePaper(9, 0, 0, 0);
+    band(frBand::MasterData, 0, 20, 0, "RigheDS");
+    memo(0, 0, 200, 18, {"riga [N]"});
+    page = outer;
+    ASSERT_TRUE(build());
+    snapshot("subreport-per-record");
+    QStringList expected;
+    for (int d = 1; d <= 3; ++d) {
+        expected << QString("Giorno %1").arg(d);
+        for (int n = 1; n <= 30; ++n) expected << QString("riga %1").arg(n);
+    }
+    expected << "Fine";
+    EXPECT_EQ(allTexts().join(' ').toStdString(), expected.join(' ').toStdString());
+    EXPECT_EQ(report->EMFPages.Count(), 2);
+    // Every text stays inside the printable height of its page.
+    for (int i = 0; i < report->EMFPages.Count(); ++i)
+        for (const TfrEmfText &t : TfrEmfPlayer::texts(report->EMFPages[i].Drawing))
+            EXPECT_LT(t.reference.y(), page->PrnInfo.pageHeight - page->Margins[3]) << t.text.toStdString();
+}
