@@ -824,17 +824,21 @@ private:
         int rowPage = 0;
         int x = header->View ? header->X : data->View ? data->X : footer->X;
         bool fresh = false;
+        // In a column the row keeps to the column; the page footer belongs to the page.
+        const bool inColumn = h->Type != frBand::PageFooter;
+        const int offset = inColumn ? columnOffset() : 0;
+        const int right = inColumn && qMax(1, page->ColumnCount) > 1 ? m_left + page->ColumnWidth : m_right;
         const auto draw = [&](TfrBand *v, const QList<TfrView *> &part) {
             for (TfrView *o : part) {
                 if (auto *m = dynamic_cast<TfrCustomMemoView *>(o)) m->DrawMode = TfrCustomMemoView::DrawNormal;
-                drawObject(o, v, x - v->X, h->Y);
+                drawObject(o, v, x - v->X + offset, h->Y);
             }
             x += v->Width;
         };
         const auto place = [&](TfrBand *v, const QList<TfrView *> &part) {
             if (!v->View) return;
             // A part wider than the whole row is drawn (and clipped) rather than moved on for ever.
-            if (!fresh && x > m_left && x + v->Width > m_right) {
+            if (!fresh && x > m_left && x + v->Width > right) {
                 useRowPage(mainPage, ++rowPage);
                 x = m_left;
                 fresh = true;

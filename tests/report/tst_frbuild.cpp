@@ -432,6 +432,31 @@ TEST_F(Build, TableRowsWithColumnTotalsAcrossPages)
     const QList<TfrEmfText> texts = TfrEmfPlayer::texts(report->EMFPages[1].Drawing);
     EXPECT_LT(texts[0].reference.x(), texts[1].reference.x());
     EXPECT_LT(texts[1].reference.x(), 100 + page->Margins[0] + 60);
+
+    // In two columns each row keeps to its column: three columns fit one, and the
+    // rows that go on in the second column are shifted by a column and its gap.
+    TMemoryDataSet poche(&form);
+    poche.setObjectName("Poche");
+    poche.addColumn("Valore", ftInteger);
+    for (int v = 1; v <= 3; ++v) poche.addRow({v});
+    colonneDS.SetDataSet(&poche);
+    for (int d = 4; d <= 120; ++d) diario->addRow({d, "gen", 2000});
+    page->ColumnCount = 2;
+    page->ColumnGap = 10;
+    ASSERT_TRUE(build());
+    const QList<TfrEmfText> onFirst = TfrEmfPlayer::texts(report->EMFPages[0].Drawing);
+    qreal r1 = -1, laterColumn = -1;
+    for (const TfrEmfText &t : onFirst) {
+        if (t.text == "R1") r1 = t.reference.x();
+        else if (t.text.startsWith('R') && t.reference.x() > r1 + 100 && laterColumn < 0) laterColumn = t.reference.x();
+    }
+    ASSERT_GE(r1, 0);
+    EXPECT_EQ(laterColumn, r1 + page->ColumnWidth + page->ColumnGap);
+    for (const TfrEmfText &t : onFirst) {
+        if (t.text == "S6") {
+            EXPECT_LT(t.reference.x(), r1 + 2 * (page->ColumnWidth + page->ColumnGap));
+        }
+    }
 }
 
 TEST_F(Build, SubreportsSideBySideContinueOnTheFollowingPages)
