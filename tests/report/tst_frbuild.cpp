@@ -722,3 +722,28 @@ TEST_F(Build, ASubreportInTheMasterBandRunsForEveryRecordAcrossPages)
         for (const TfrEmfText &t : TfrEmfPlayer::texts(report->EMFPages[i].Drawing))
             EXPECT_LT(t.reference.y(), page->PrnInfo.pageHeight - page->Margins[3]) << t.text.toStdString();
 }
+
+TEST_F(Build, ATargetPageBeforeItsSubreportStillDropsNewPage)
+{
+    diario->addRow({1, "gen", 2000});
+    masterDataset();
+    // Page 0 is the target, with a new page after every row; page 1 holds the subreport.
+    band(frBand::MasterData, 0, 20, frBand::NewPageAfter, "DiarioDS");
+    memo(0, 0, 200, 18, {"riga [Giorno]"});
+    diario->addRow({2, "gen", 2000});
+    diario->addRow({3, "gen", 2000});
+    page = report->Pages.Add();
+    page->ChangePaper(9, 0, 0, 0);
+    band(frBand::ReportTitle, 0, 40);
+    auto *s = static_cast<TfrSubReportView *>(report->CreateObject(frKind::SubReport));
+    s->Left = 10;
+    s->Top = 10;
+    s->Width = 250;
+    s->Height = 20;
+    s->TargetPage = 0;
+    page->Add(s);
+    band(frBand::ReportSummary, 100, 20);
+    memo(10, 100, 200, 18, {"Fine"});
+    ASSERT_TRUE(build());
+    EXPECT_EQ(pageTexts(), (QList<QStringList>{{"riga 1", "riga 2", "riga 3", "Fine"}}));
+}
