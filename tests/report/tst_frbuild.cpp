@@ -89,6 +89,18 @@ protected:
         page->Add(m);
         return m;
     }
+    // A table of one integer column holding 1..rows, and its report dataset "<name>DS".
+    TMemoryDataSet *numbers(const QString &name, const QString &column, int rows)
+    {
+        auto *data = new TMemoryDataSet(&form);
+        data->setObjectName(name);
+        data->addColumn(column, ftInteger);
+        for (int n = 1; n <= rows; ++n) data->addRow({n});
+        auto *ds = new TfrDBDataSet(&form);
+        ds->setObjectName(name + "DS");
+        ds->SetDataSet(data);
+        return data;
+    }
     void masterDataset()
     {
         auto *ds = new TfrDBDataSet(&form);
@@ -378,12 +390,7 @@ TEST_F(Build, TableRowsWithColumnTotalsAcrossPages)
 {
     for (int d = 1; d <= 3; ++d) diario->addRow({d, "gen", 2000});
     masterDataset();
-    TMemoryDataSet colonne(&form);
-    colonne.setObjectName("Colonne");
-    colonne.addColumn("Valore", ftInteger);
-    TfrDBDataSet colonneDS(&form);
-    colonneDS.setObjectName("ColonneDS");
-    colonneDS.SetDataSet(&colonne);
+    TMemoryDataSet *colonne = numbers("Colonne", "Valore", 3);
     const auto vertical = [&](int type, int left, int width, const QString &dataset = QString()) {
         TfrBandView *b = band(type, 0, 1000, 0, dataset);
         b->Left = left;
@@ -401,13 +408,12 @@ TEST_F(Build, TableRowsWithColumnTotalsAcrossPages)
     memo(105, 70, 50, 18, {"[SUM([Valore])]"});
 
     // Three columns fit: one page, a row sum per row and a total per column.
-    for (int v = 1; v <= 3; ++v) colonne.addRow({v});
     ASSERT_TRUE(build());
     EXPECT_EQ(pageTexts(), (QList<QStringList>{{"R1", "1", "2", "3", "S6", "R2", "1", "2", "3", "S6", "R3", "1", "2", "3",
                                                 "S6", "Totali", "3", "6", "9"}}));
 
     // Fifteen do not: the rows go on to a second page, which repeats the header part.
-    for (int v = 4; v <= 15; ++v) colonne.addRow({v});
+    for (int v = 4; v <= 15; ++v) colonne->addRow({v});
     page->RepeatTableHeader = true;
     ASSERT_TRUE(build());
     snapshot("table");
@@ -435,11 +441,7 @@ TEST_F(Build, TableRowsWithColumnTotalsAcrossPages)
 
     // In two columns each row keeps to its column: three columns fit one, and the
     // rows that go on in the second column are shifted by a column and its gap.
-    TMemoryDataSet poche(&form);
-    poche.setObjectName("Poche");
-    poche.addColumn("Valore", ftInteger);
-    for (int v = 1; v <= 3; ++v) poche.addRow({v});
-    colonneDS.SetDataSet(&poche);
+    form.findChild<TfrDBDataSet *>("ColonneDS")->SetDataSet(numbers("Poche", "Valore", 3));
     for (int d = 4; d <= 120; ++d) diario->addRow({d, "gen", 2000});
     page->ColumnCount = 2;
     page->ColumnGap = 10;
@@ -467,8 +469,6 @@ TEST_F(Build, SubreportsSideBySideContinueOnTheFollowingPages)
     {
         const char *name;
         int rows;
-        TMemoryDataSet *data = nullptr;
-        TfrDBDataSet *ds = nullptr;
     };
     Target targets[] = {{"Alfa", 80}, {"Beta", 10}};
     band(frBand::PageHeader, 0, 20);
@@ -486,15 +486,8 @@ TEST_F(Build, SubreportsSideBySideContinueOnTheFollowingPages)
     band(frBand::ReportSummary, 100, 20);
     memo(10, 100, 200, 18, {"Fine"});
     TfrPage *outer = page;
-    for (int i = 0; i < 2; ++i) {
-        Target &t = targets[i];
-        t.data = new TMemoryDataSet(&form);
-        t.data->setObjectName(QString(t.name));
-        t.data->addColumn("N", ftInteger);
-        for (int n = 1; n <= t.rows; ++n) t.data->addRow({n});
-        t.ds = new TfrDBDataSet(&form);
-        t.ds->setObjectName(QString(t.name) + "DS");
-        t.ds->SetDataSet(t.data);
+    for (const Target &t : targets) {
+        numbers(t.name, "N", t.rows);
         page = report->Pages.Add();
         page->ChangePaper(9, 0, 0, 0);
         band(frBand::MasterData, 0, 20, 0, QString(t.name) + "DS");
@@ -683,13 +676,7 @@ TEST_F(Build, ASubreportInTheMasterBandRunsForEveryRecordAcrossPages)
 {
     for (int d = 1; d <= 3; ++d) diario->addRow({d, "gen", 2000});
     masterDataset();
-    TMemoryDataSet righe(&form);
-    righe.setObjectName("Righe");
-    righe.addColumn("N", ftInteger);
-    for (int n = 1; n <= 30; ++n) righe.addRow({n});
-    TfrDBDataSet righeDS(&form);
-    righeDS.setObjectName("RigheDS");
-    righeDS.SetDataSet(&righe);
+    numbers("Righe", "N", 30);
     band(frBand::MasterData, 40, 40, 0, "DiarioDS");
     memo(10, 40, 200, 18, {"Giorno [Giorno]"});
     auto *s = static_cast<TfrSubReportView *>(report->CreateObject(frKind::SubReport));
