@@ -734,3 +734,18 @@ TEST_F(Build, ATargetPageBeforeItsSubreportStillDropsNewPage)
     ASSERT_TRUE(build());
     EXPECT_EQ(pageTexts(), (QList<QStringList>{{"riga 1", "riga 2", "riga 3", "Fine"}}));
 }
+
+TEST_F(Build, ASplitBandStillBreaksToANewPageAfterIt)
+{
+    band(frBand::ReportTitle, 0, 20, frBand::Stretched | frBand::BreakBand | frBand::NewPageAfter);
+    QStringList lines;
+    for (int i = 1; i <= 80; ++i) lines << QString("riga %1").arg(i);
+    memo(10, 0, 200, 20, lines, TfrMemoView::MemoStretched);
+    band(frBand::ReportSummary, 40, 20);
+    memo(10, 40, 200, 18, {"Fine"});
+    ASSERT_TRUE(build());
+    const QList<QStringList> pages = pageTexts();
+    ASSERT_EQ(pages.size(), 3);
+    EXPECT_EQ(pages[1].last(), "riga 80");
+    EXPECT_EQ(pages[2], QStringList{"Fine"});
+}
