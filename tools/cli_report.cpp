@@ -4,6 +4,8 @@
 #include "tools/cli_report_window.h"
 #include "tools/clicommand.h"
 
+#include "app/diarytables.h"
+
 #include "report/chart/frgraphobject.h"
 #include "report/chart/frgraphview.h"
 #include "report/frband.h"
@@ -36,23 +38,7 @@ namespace {
 const bool chartRegistered = TfrGraphObject::Register();
 
 // JSON written in the documented key order (QJsonObject would sort the keys).
-QString jsonString(const QString &s)
-{
-    QString out = QStringLiteral("\"");
-    for (const QChar c : s) {
-        switch (c.unicode()) {
-        case '"': out += QStringLiteral("\\\""); break;
-        case '\\': out += QStringLiteral("\\\\"); break;
-        case '\n': out += QStringLiteral("\\n"); break;
-        case '\r': out += QStringLiteral("\\r"); break;
-        case '\t': out += QStringLiteral("\\t"); break;
-        default:
-            if (c.unicode() < 0x20) out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else out += c;
-        }
-    }
-    return out + QLatin1Char('"');
-}
+using DiaryValues::jsonString;
 
 QString jsonNumber(double v) { return QString::number(v, 'g', QLocale::FloatingPointShortest); }
 QString jsonBool(bool v) { return v ? QStringLiteral("true") : QStringLiteral("false"); }
