@@ -87,6 +87,14 @@ protected:
     QStringList column(const QString &sql) { return rawQuery(path, sql); }
 
     QTemporaryDir dir;
+    // The diary's day ids in the table's current order.
+    static QList<int> diaryIds(TDiaryTables &tables)
+    {
+        QList<int> out;
+        TDaoTable *d = tables.Diario;
+        for (d->First(); !d->Eof(); d->Next()) out << tables.Model->DiarioID_Diario->AsInteger();
+        return out;
+    }
     QString path;
     TDaoDatabase db;
 };
@@ -624,11 +632,7 @@ TEST_F(DaoTableTest, SortByACalculatedColumn)
     TDiaryTables tables;
     tables.open(path);
     TDaoTable *d = tables.Diario;
-    auto ids = [&] {
-        QList<int> out;
-        for (d->First(); !d->Eof(); d->Next()) out << tables.Model->DiarioID_Diario->AsInteger();
-        return out;
-    };
+    auto ids = [&] { return diaryIds(tables); };
     struct Case
     {
         const char *key;
@@ -685,11 +689,7 @@ TEST_F(DaoTableTest, DiarySearchShowsOnlyMatchingDays)
     TDiaryTables tables;
     tables.open(path);
     TDaoTable *d = tables.Diario;
-    auto ids = [&] {
-        QList<int> out;
-        for (d->First(); !d->Eof(); d->Next()) out << tables.Model->DiarioID_Diario->AsInteger();
-        return out;
-    };
+    auto ids = [&] { return diaryIds(tables); };
     struct Case
     {
         const char *search;
