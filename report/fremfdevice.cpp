@@ -473,6 +473,16 @@ private:
         h = 0;
     }
 
+    // Writes a create record, selects the new object, and deletes the one it
+    // replaces, so a page never holds more than one object of each kind.
+    void selectCreated(const QByteArray &create, quint32 h, quint32 &current)
+    {
+        add(create);
+        record(frEmf::SelectObject, {h});
+        releaseHandle(current);
+        current = h;
+    }
+
     void selectPen()
     {
         PenKey key{frEmf::PenNull, 0, 0};
@@ -504,10 +514,7 @@ private:
             w.i32(qint32(key.width));
             w.i32(0);
             w.u32(key.color);
-            add(w.data);
-            record(frEmf::SelectObject, {h});
-            releaseHandle(m_penHandle);
-            m_penHandle = h;
+            selectCreated(w.data, h, m_penHandle);
         }
         m_penKey = key;
         m_penSelected = true;
@@ -542,10 +549,7 @@ private:
             w.u32(key.style);
             w.u32(key.color);
             w.u32(key.hatch);
-            add(w.data);
-            record(frEmf::SelectObject, {h});
-            releaseHandle(m_brushHandle);
-            m_brushHandle = h;
+            selectCreated(w.data, h, m_brushHandle);
         }
         m_brushKey = key;
         m_brushSelected = true;
@@ -577,10 +581,7 @@ private:
         w.u8(0);
         const QString face = key.face.left(frEmf::FaceNameLength - 1);
         for (int i = 0; i < frEmf::FaceNameLength; ++i) w.u16(i < face.size() ? face[i].unicode() : 0);
-        add(w.data);
-        record(frEmf::SelectObject, {h});
-        releaseHandle(m_fontHandle);
-        m_fontHandle = h;
+        selectCreated(w.data, h, m_fontHandle);
         m_fontKey = key;
         m_fontSelected = true;
     }
