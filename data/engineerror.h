@@ -28,6 +28,7 @@ enum ErrorNumber : int {
     errNotValidBookmark = 3159,
     errFieldTooSmall = 3163,
     errRecordDeleted = 3167,
+    errWriteConflict = 3197,
     errNoInstallableIsam = 3170,
     errDatabaseExists = 3204,
     errNotSupported = 3251,

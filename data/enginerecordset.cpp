@@ -424,6 +424,7 @@ void Recordset::Edit()
         m_editValues[m_columnIndex[i]] = storageValue(nullptr, c, row.values[i]);
     }
     m_editKey = row.key;
+    m_editRead = row;
     m_editMode = dbEditInProgress;
 }
 
@@ -490,28 +491,74 @@ void Recordset::Update()
                   .arg(quoteName(m_table->name), names.join(QStringLiteral(", ")),
                        QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
     }
-    Stmt s;
-    int rc = sqlite3_prepare_v2(c.db, sql.toUtf8().constData(), -1, &s.st, nullptr);
-    if (rc == SQLITE_OK) {
-        for (int i = 0; i < values.size(); ++i) bindValue(s.st, i + 1, values[i]);
-        rc = sqlite3_step(s.st);
+    // An edit is checked against the file and written in one write
+    // transaction, so no other writer can slip in between.
+    const bool editing = m_editMode == dbEditInProgress;
+    const bool ownTransaction = editing && sqlite3_get_autocommit(c.db);
+    const char *begin = ownTransaction ? "BEGIN IMMEDIATE" : "SAVEPOINT tonalba_update";
+    const char *undo = ownTransaction ? "ROLLBACK" : "ROLLBACK TO tonalba_update; RELEASE tonalba_update";
+    if (editing) {
+        const int brc = sqlite3_exec(c.db, begin, nullptr, nullptr, nullptr);
+        if (brc != SQLITE_OK)
+            raiseSqlite(c.errors.get(), c.db, brc, numberForSqliteWrite(brc), kSource,
+                        numberForSqliteWrite(brc) == errLocked ? QStringLiteral("Could not update; currently locked.")
+                                                               : QStringLiteral("Could not save the record."));
+        Row now;
+        bool found = false;
+        try {
+            found = fetchRow(m_editKey, now);
+        } catch (...) {
+            sqlite3_exec(c.db, undo, nullptr, nullptr, nullptr);
+            throw;
+        }
+        if (!found || now.values != m_editRead.values) {
+            sqlite3_exec(c.db, undo, nullptr, nullptr, nullptr);
+            discardRowCache();
+            if (!found) {
+                m_editMode = dbEditNone;
+                fail(errRecordDeleted, QStringLiteral("Record is deleted."));
+            }
+            // Optimistic locking: the row changed since it was read for editing.
+            fail(errWriteConflict,
+                 QStringLiteral("The Microsoft Jet database engine stopped the process because you and another user "
+                                "are attempting to change the same data at the same time."));
+        }
+    }
+    int rc = SQLITE_OK;
+    {
+        Stmt s;
+        rc = sqlite3_prepare_v2(c.db, sql.toUtf8().constData(), -1, &s.st, nullptr);
+        if (rc == SQLITE_OK) {
+            for (int i = 0; i < values.size(); ++i) bindValue(s.st, i + 1, values[i]);
+            rc = sqlite3_step(s.st);
+        }
+    }
+    const int changes = sqlite3_changes(c.db);
+    if (editing && rc == SQLITE_DONE) {
+        rc = sqlite3_exec(c.db, ownTransaction ? "COMMIT" : "RELEASE tonalba_update", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK) rc = SQLITE_DONE;
     }
     if (rc != SQLITE_DONE) {
+        // Read the engine's answer before a rollback replaces it.
         const int ext = sqlite3_extended_errcode(c.db);
+        const QString text = QString::fromUtf8(sqlite3_errmsg(c.db));
+        if (editing && !sqlite3_get_autocommit(c.db)) sqlite3_exec(c.db, undo, nullptr, nullptr, nullptr);
+        auto failWith = [&](int number, const QString &description) {
+            raise(c.errors.get(), number, kSource, QStringLiteral("%1 (SQLite: %2)").arg(description, text));
+        };
         if (ext == SQLITE_CONSTRAINT_NOTNULL)
-            raiseSqlite(c.errors.get(), c.db, rc, errRequired, kSource, QStringLiteral("A field cannot contain a Null value because its Required property is set to True."));
+            failWith(errRequired, QStringLiteral("A field cannot contain a Null value because its Required property is set to True."));
         if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY)
-            raiseSqlite(c.errors.get(), c.db, rc, errDuplicateKey, kSource,
-                        QStringLiteral("The changes you requested to the table were not successful because they would "
-                                       "create duplicate values in the index, primary key, or relationship."));
+            failWith(errDuplicateKey,
+                     QStringLiteral("The changes you requested to the table were not successful because they would "
+                                    "create duplicate values in the index, primary key, or relationship."));
         const int number = numberForSqliteWrite(rc);
-        raiseSqlite(c.errors.get(), c.db, rc, number, kSource,
-                    number == errLocked     ? QStringLiteral("Could not update; currently locked.")
-                    : number == errDiskFull ? QStringLiteral("Not enough space on disk.")
-                    : number == errReadOnly ? QStringLiteral("Cannot update. Database or object is read-only.")
-                                            : QStringLiteral("Could not save the record."));
+        failWith(number, number == errLocked     ? QStringLiteral("Could not update; currently locked.")
+                         : number == errDiskFull ? QStringLiteral("Not enough space on disk.")
+                         : number == errReadOnly ? QStringLiteral("Cannot update. Database or object is read-only.")
+                                                 : QStringLiteral("Could not save the record."));
     }
-    c.recordsAffected = sqlite3_changes(c.db);
+    c.recordsAffected = changes;
     discardRowCache();
     if (m_editMode == dbEditInProgress) {
         if (c.recordsAffected == 0) {

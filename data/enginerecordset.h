@@ -178,6 +178,7 @@ private:
     void setFieldValue(int index, const QVariant &value);
     int fieldSize(int index) const;
     void discardRowCache() const;
+    void writeEditedRow(const QString &sql, const QVariantList &values);
     int count() const { return m_materialized ? int(m_rows.size()) : int(m_keys.size()); }
 
     std::shared_ptr<Connection> m_conn;
@@ -215,6 +216,7 @@ private:
     QVector<QVariant> m_editValues;   // stored form (ISO dates, 0/1 booleans)
     QVector<bool> m_dirty;
     qint64 m_editKey = 0;
+    Row m_editRead;                   // the row as it was when Edit began
     qint64 m_lastModified = 0;
     bool m_noMatch = true;
     QString m_index;

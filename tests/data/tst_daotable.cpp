@@ -428,6 +428,42 @@ TEST_F(DaoTableTest, FailedPostStaysInEditWithTheTypedValues)
     EXPECT_EQ(column("SELECT group_concat(Codice) FROM Prova"), QStringList{"a,c"});
 }
 
+// Two windows on one archive: the second post of the same day is refused, the
+// typed text stays, and Cancel shows the other window's change.
+TEST_F(DaoTableTest, PostOverAChangeFromAnotherConnectionIsRefused)
+{
+    testutil::addDays(path, 2);
+    TDaoTable first;
+    openPlain(first);
+    TDaoDatabase otherDb;
+    otherDb.SetSmartOpen(false);
+    otherDb.SetDatabase(path);
+    otherDb.Open();
+    TDaoTable second;
+    second.SetDatabase(&otherDb);
+    second.SetTableName("Diario");
+    second.Open();
+
+    first.Edit();
+    first.FieldByName("Note")->SetAsString("Capogiro al mattino");
+    second.Edit();
+    second.FieldByName("Note")->SetAsString("Tutto bene");
+    second.Post();
+    EXPECT_EQ(message([&] { first.Post(); }),
+              "The Microsoft Jet database engine stopped the process because you and another user are attempting to "
+              "change the same data at the same time.");
+    EXPECT_EQ(first.State(), DataSetState::Edit);
+    EXPECT_EQ(first.FieldByName("Note")->AsString(), "Capogiro al mattino");
+    EXPECT_EQ(column("SELECT Note FROM Diario WHERE ID_Diario = 1"), QStringList{"Tutto bene"});
+
+    first.Cancel();
+    EXPECT_EQ(first.FieldByName("Note")->AsString(), "Tutto bene");
+    first.Edit();
+    first.FieldByName("Note")->SetAsString("Tutto bene. Capogiro al mattino");
+    first.Post();
+    EXPECT_EQ(column("SELECT Note FROM Diario WHERE ID_Diario = 1"), QStringList{"Tutto bene. Capogiro al mattino"});
+}
+
 TEST_F(DaoTableTest, MemoIsReadThroughTheStreamNeverAsItsLength)
 {
     rawExec(path, "INSERT INTO Diario (Data, Note) VALUES ('2024-03-05 00:00:00', 'pressione presa dopo il caffè');"

@@ -306,6 +306,59 @@ TEST_F(EngineTest, RowDeletedElsewhereRaises3167)
     EXPECT_DAO_ERROR(rs->SetBookmark(QByteArray::fromHex("63000000")), errNotValidBookmark);
 }
 
+// Optimistic locking: a row another writer changed between Edit and Update is
+// not overwritten; the refused edit keeps its values and nothing is written.
+TEST_F(EngineTest, RowChangedElsewhereSinceEditRaises3197)
+{
+    testutil::addDays(path, 2);
+    auto db = open();
+    auto rs = db->OpenRecordset("Diario", dbOpenDynaset, dbSeeChanges, dbOptimistic);
+    DBEngine other;
+    auto db2 = other.CreateWorkspace("w2", "Admin", "")->OpenDatabase(path);
+    auto rs2 = db2->OpenRecordset("Diario", dbOpenDynaset, dbSeeChanges, dbOptimistic);
+
+    rs->Edit();
+    rs->Fields("Note")->SetValue("prima finestra");
+    rs2->Edit();
+    rs2->Fields("Note")->SetValue("seconda finestra");
+    rs2->Update();
+    EXPECT_DAO_ERROR(rs->Update(), errWriteConflict);
+    EXPECT_EQ(engine.Errors().first().description,
+              "The Microsoft Jet database engine stopped the process because you and another user are attempting to "
+              "change the same data at the same time.");
+    EXPECT_EQ(rs->EditMode(), dbEditInProgress);
+    EXPECT_EQ(rs->Fields("Note")->Value(), QVariant("prima finestra"));
+    EXPECT_EQ(rawQuery(path, "SELECT Note FROM Diario WHERE ID_Diario = 1"), QStringList{"seconda finestra"});
+
+    // Starting again from what is stored now succeeds; so does an edit of a
+    // row nobody else touched, even after another row changed.
+    rs->CancelUpdate();
+    rs->Edit();
+    EXPECT_EQ(rs->Fields("Note")->Value(), QVariant("seconda finestra"));
+    rs->Fields("Note")->SetValue("unite");
+    rs->Update();
+    rs->MoveNext();
+    rs->Edit();
+    rawExec(path, "UPDATE Diario SET Peso = 80 WHERE ID_Diario = 1");
+    rs->Fields("SX_MAX_1")->SetValue(150);
+    rs->Update();
+    EXPECT_EQ(rawQuery(path, "SELECT Note || '|' || Peso FROM Diario WHERE ID_Diario = 1"), QStringList{"unite|80.0"});
+    EXPECT_EQ(rawQuery(path, "SELECT SX_MAX_1 FROM Diario WHERE ID_Diario = 2"), QStringList{"150"});
+
+    // Inside a workspace transaction the check runs in a savepoint of its own.
+    ws->BeginTrans();
+    rs->MoveFirst();
+    rs->Edit();
+    rs->Fields("SX_MAX_1")->SetValue(111);
+    rs->Update();
+    rs->MoveNext();
+    rs->Edit();
+    rs->Fields("SX_MAX_1")->SetValue(112);
+    rs->Update();
+    ws->CommitTrans();
+    EXPECT_EQ(rawQuery(path, "SELECT group_concat(SX_MAX_1) FROM Diario"), QStringList{"111,112"});
+}
+
 TEST_F(EngineTest, OwnDeleteLeavesTheCursorOnTheGap)
 {
     testutil::addDays(path, 3);
