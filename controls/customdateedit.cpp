@@ -1,4 +1,5 @@
 #include "controls/customdateedit.h"
+#include "controls/exitrefusal_p.h"
 #include "controls/glyphs_p.h"
 #include "controls/popupcalendar.h"
 #include "data/exceptions.h"
@@ -250,10 +251,7 @@ void TCustomDateEdit::focusOutEvent(QFocusEvent *event)
     try {
         doExit();
     } catch (...) {
-        QTimer::singleShot(0, this, [this] {
-            setFocus();
-            selectAll();
-        });
+        exitRefusal::takeFocusBack(this);
         throw;
     }
 }

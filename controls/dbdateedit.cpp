@@ -60,6 +60,9 @@ void TDBDateEdit::dataChange()
 void TDBDateEdit::updateData()
 {
     TField *f = m_link.Field();
+    // A typed impossible date is refused, not stored as an empty one: the
+    // day would lose its date.
+    CheckValidDate();
     const TDateTime day = Date();
     if (day == 0) {
         f->Clear();

@@ -6,7 +6,8 @@
 // into Edit. Other printable characters are refused with a beep, Escape
 // restores the field. Writing back stores the day plus the time of day the
 // field held, so a kept time survives a change of date; the empty date
-// clears the field.
+// clears the field, and a text that is neither empty nor a date is refused
+// with "'%s' is not a valid date" (the focus stays in the edit).
 
 #include "controls/customdateedit.h"
 #include "controls/fielddatalink.h"

@@ -1,10 +1,10 @@
 #include "controls/dbedit.h"
+#include "controls/exitrefusal_p.h"
 #include "data/exceptions.h"
 #include "data/field.h"
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QTimer>
 
 TDBEdit::TDBEdit(QWidget *parent) : QLineEdit(parent)
 {
@@ -119,11 +119,7 @@ void TDBEdit::focusOutEvent(QFocusEvent *event)
     try {
         UpdateRecord();
     } catch (...) {
-        // Back into the edit once the focus change is over.
-        QTimer::singleShot(0, this, [this] {
-            setFocus();
-            selectAll();
-        });
+        exitRefusal::takeFocusBack(this);
         throw;
     }
     m_focused = false;

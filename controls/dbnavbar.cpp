@@ -1,8 +1,10 @@
 #include "controls/dbnavbar.h"
+#include "controls/exitrefusal_p.h"
 #include "data/exceptions.h"
 #include "controls/messageboxdlg.h"
 #include "data/datasource.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 
 namespace {
@@ -344,12 +346,17 @@ void TDBNavBar::layoutButtons()
 
 // ---- keyboard -------------------------------------------------------------
 
-void TDBNavBar::buttonPressed(int index)
+bool TDBNavBar::buttonPressed(int index)
 {
-    if (focusPolicy() == Qt::NoFocus || !isVisible() || !isEnabled()) return;
+    if (focusPolicy() == Qt::NoFocus || !isVisible() || !isEnabled()) return true;
+    QWidget *before = QApplication::focusWidget();
     m_focused = index;
     setFocus(Qt::MouseFocusReason);
     updateFocusRect();
+    // The control being left refused its value (and has said so): the press
+    // must not post or move with it.
+    if (!before || before == this) return true;
+    return !exitRefusal::refused(before) && QApplication::focusWidget() != before;
 }
 
 void TDBNavBar::keyPressEvent(QKeyEvent *event)

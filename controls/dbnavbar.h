@@ -80,7 +80,9 @@ public:
     void activeChanged();
     void dataChanged();
     void editingChanged();
-    void buttonPressed(int index);
+    // Takes the focus for a pressed button; false when the control being
+    // left refused its value, and the press is to be dropped.
+    bool buttonPressed(int index);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -27,6 +27,9 @@ void TNavBarButton::setGlyphSize(TGlyphSize size, int customSize)
 
 void TNavBarButton::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton && isEnabled()) m_bar->buttonPressed(m_index);
+    if (event->button() == Qt::LeftButton && isEnabled() && !m_bar->buttonPressed(m_index)) {
+        event->accept();
+        return;
+    }
     TFlatToolButton::mousePressEvent(event);
 }

@@ -468,10 +468,23 @@ private slots:
         QCOMPARE(b.edit.displayText(), QString("05/03/2024"));
         QCOMPARE(b.edit.selectedText(), QString("05/03/2024"));
 
-        // An impossible date clears the field when written back.
+        // An impossible date is refused when written back: the day keeps its date.
         b.edit.home(false);
         QTest::keyClicks(&b.edit, "3102");
         QCOMPARE(b.edit.displayText(), QString("31/02/2024"));
+        QString refused;
+        try {
+            b.table.Post();
+        } catch (const Exception &e) {
+            refused = e.message();
+        }
+        QCOMPARE(refused, QString("'31/02/2024' is not a valid date"));
+        QCOMPARE(b.field()->AsDateTime(), day(2024, 3, 5));
+        QCOMPARE(b.edit.displayText(), QString("31/02/2024"));
+
+        // Emptied, it clears the field.
+        b.edit.selectAll();
+        QTest::keyClick(&b.edit, Qt::Key_Delete);
         b.table.Post();
         QVERIFY(b.field()->IsNull());
         QCOMPARE(b.edit.displayText(), QString("  /  /    "));
