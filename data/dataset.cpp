@@ -133,16 +133,29 @@ void TDataSet::removeDataSource(TDataSource *source)
 
 void TDataSet::DataEvent(TDataEvent event, qintptr info)
 {
+    bool recalculated = false;
     if (event == TDataEvent::FieldChange) {
         auto *field = reinterpret_cast<TField *>(info);
         if (field && (field->FieldKind == TFieldKind::fkData || field->FieldKind == TFieldKind::fkInternalCalc)) {
             m_modified = true;
-            if (AutoCalcFields && isEditState(m_state) && m_calcCount > 0) recalcActive();
+            if (AutoCalcFields && isEditState(m_state) && m_calcCount > 0) {
+                recalcActive();
+                recalculated = true;
+            }
         }
     }
     if (m_disableCount == 0) {
         const QList<TDataSource *> sources = m_sources;
         for (TDataSource *s : sources) s->DataEvent(event, info);
+        // Controls of the calculated fields show the new values at once; the
+        // others keep any text still being typed.
+        if (recalculated) {
+            const QList<TField *> fields = m_fields;
+            for (TField *f : fields) {
+                if (f->calcIndex() < 0) continue;
+                for (TDataSource *s : sources) s->DataEvent(TDataEvent::FieldChange, reinterpret_cast<qintptr>(f));
+            }
+        }
     } else if ((event == TDataEvent::UpdateState && m_state == DataSetState::Inactive)
                || event == TDataEvent::LayoutChange) {
         m_enableEvent = TDataEvent::LayoutChange;
