@@ -1,14 +1,16 @@
 #include "controls/dbmemo.h"
+#include "controls/exitrefusal_p.h"
 #include "data/exceptions.h"
 #include "data/field.h"
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QTimer>
 
 TDBMemo::TDBMemo(QWidget *parent) : QPlainTextEdit(parent)
 {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab moves on to the next control, as in every other field of a form.
+    setTabChangesFocus(true);
     m_link.Attach([this] { dataChange(); }, [this] { editingChange(); }, [this] { updateData(); });
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (!m_loading) m_link.Modified();
@@ -57,6 +59,9 @@ void TDBMemo::dataChange()
 void TDBMemo::editingChange()
 {
     setReadOnly(!m_link.Editing());
+    // Not editing yet, the cursor still moves with the keys, so the key that
+    // starts the edit types where the user put it.
+    if (isReadOnly()) setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
 void TDBMemo::updateData()
@@ -112,10 +117,7 @@ void TDBMemo::focusOutEvent(QFocusEvent *event)
     try {
         UpdateRecord();
     } catch (...) {
-        QTimer::singleShot(0, this, [this] {
-            setFocus();
-            selectAll();
-        });
+        exitRefusal::takeFocusBack(this);
         throw;
     }
 }
