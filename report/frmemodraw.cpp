@@ -38,8 +38,10 @@ TField *largeObjectField(TfrReport *report, const QStringList &memo)
 
 QStringList splitLines(const QString &text)
 {
+    // Notes typed on Linux end lines with LF, older ones with CR LF or CR.
     QString t = text;
     t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return t.split(QLatin1Char('\n'));
 }
 } // namespace

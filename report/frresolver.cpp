@@ -490,7 +490,8 @@ QString frExpandLine(const QString &line, TfrView *view, bool *multiLine)
         st.LastValue = value;
         const QString text = view ? frFormatValue(value, view->DisplayFormat, view->FormatText)
                                   : frFormatValue(value, 0, QString());
-        if (multiLine && text.contains(QLatin1String("\r\n"))) *multiLine = true;
+        // A value on several lines (CR LF, LF or CR) is split before wrapping.
+        if (multiLine && (text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')))) *multiLine = true;
         out.replace(start, after - start, text);
         from = start + text.size();
         if (out.size() > MaxText) break;

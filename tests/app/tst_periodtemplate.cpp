@@ -15,6 +15,7 @@
 #include "data/formatsettings.h"
 #include "report/frband.h"
 #include "report/frbandview.h"
+#include "report/chart/frgraphview.h"
 #include "report/frbuilder.h"
 #include "report/frbuildstate.h"
 #include "report/frdbdataset.h"
@@ -332,6 +333,17 @@ private slots:
         }
         QVERIFY2(last.contains("|01/01/2023|") && last.contains("|31/12/2023|") && last.contains("|365|"),
                  qPrintable(last));
+
+        // The chart plots the days with all three values: a day with only a
+        // systolic reading would pull its other two lines down to 0.
+        auto *chart = dynamic_cast<TfrGraphView *>(report.FindObject(DiarioTemplate::ChartObject));
+        QVERIFY(chart);
+        const TfrGraphData &data = chart->LastData();
+        int complete = 0;
+        for (int i = 0; i < 365; ++i) complete += i % 7 != 3 && i % 11 != 5;
+        QCOMPARE(data.RecordCount(), complete);
+        for (const QList<double> &values : data.Values)
+            for (double v : values) QVERIFY2(v > 0, qPrintable(data.Labels.join(' ')));
         report.EMFPages.Clear();
         frRegistry::setBuilder({});
     }

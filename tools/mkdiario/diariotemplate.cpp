@@ -248,13 +248,14 @@ void build(TfrReport &report, TDataSet *diario)
         y += 18;
     }
 
-    // Only the days with readings are charted: a day without them would drop
-    // the lines to 0.
+    // Only the days with all three plotted values are charted: a missing
+    // reading would drop its line to 0.
     TfrGraphObject::Register();
     auto *chartData = new TfrDBDataSet;
     chartData->setObjectName(QLatin1String(ChartDatasetName));
     chartData->SetDataSet(diario);
-    chartData->Filter = QStringLiteral("[Diario.\"MAX\"] <> 0");
+    chartData->Filter =
+        QStringLiteral("([Diario.\"MAX\"] <> 0) and ([Diario.\"MIN\"] <> 0) and ([Diario.\"PULS\"] <> 0)");
     chartData->Filtered = true;
     report.AddDataset(chartData, true);
     auto *chart = static_cast<TfrGraphView *>(report.CreateObject(frKind::AddIn, QStringLiteral("TfrGraphView")));
