@@ -118,4 +118,4 @@ int runPrint(const QStringList &args)
 
 } // namespace
 
-TONALBA_CLI_COMMAND(QStringLiteral("print"), kUsage.mid(5), runPrint);
+TONALBA_CLI_COMMAND(QStringLiteral("print"), kUsage.mid(5), runPrint, true);

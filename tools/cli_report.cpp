@@ -340,4 +340,4 @@ TONALBA_CLI_COMMAND(QStringLiteral("report"),
                     QStringLiteral("report dump <template.frf> | save <in.frf> <out.frf> | eval '<expression>' | "
                                    "build <template.frf> [--from DATE] [--to DATE] (--pdf F | --png PREFIX [--dpi N] | "
                                    "--emf PREFIX | --frp F) [--archive A.mdb]"),
-                    run);
+                    run, true);

@@ -46,6 +46,8 @@ CliReportWindow::ArchiveOpener &opener()
     static CliReportWindow::ArchiveOpener o = [](CliReportWindow &window, const QString &archive, QString *error) {
         auto *tables = new TDiaryTables(&window, &window);
         window.setTables(tables->Diario, tables->Intesta);
+        // Reports read the days in date order, as the program's print command does.
+        tables->Diario->SetSortedBy({QStringLiteral("Data")});
         try {
             tables->open(archive, true);
         } catch (const Exception &e) {

@@ -11,6 +11,7 @@ struct CliCommand
     QString name;      // "new", "compact", "report", ...
     QString usage;     // one line for --help
     std::function<int(const QStringList &args)> run;   // args after the command name
+    bool draws = false;   // needs fonts and pictures: runs in an offscreen GUI application
 };
 
 bool registerCliCommand(const CliCommand &command);

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -46,12 +47,29 @@ int cliUsage(const QString &message)
     return 2;
 }
 
+// The command named on the command line, before any Qt application exists.
+const CliCommand *commandOf(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QString a = QString::fromLocal8Bit(argv[i]);
+        if (a == QLatin1String("--locale")) {
+            ++i;
+            continue;
+        }
+        if (a.startsWith(QLatin1String("-"))) continue;
+        for (const CliCommand &c : commandList())
+            if (c.name == a) return &c;
+        return nullptr;
+    }
+    return nullptr;
+}
+
 int main(int argc, char **argv)
 {
-    // Fonts and pictures need a GUI application, but never a display.
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Never a display: an ssh session, cron or a terminal left over from an
+    // ended desktop session may name one that cannot be reached, and Qt
+    // aborts then. The user's own choice of platform stands.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     // Qt wants a private runtime folder and complains on stderr without one.
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
         const QByteArray dir = QDir::tempPath().toLocal8Bit() + "/tonalba-runtime-" + QByteArray::number(getuid());
@@ -61,7 +79,12 @@ int main(int argc, char **argv)
             qputenv("XDG_RUNTIME_DIR", dir);
         }
     }
-    QGuiApplication app(argc, argv);
+    // Only the commands that draw (fonts, pictures) need a GUI application.
+    const CliCommand *named = commandOf(argc, argv);
+    std::unique_ptr<QCoreApplication> application;
+    if (named && named->draws) application = std::make_unique<QGuiApplication>(argc, argv);
+    else application = std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication &app = *application;
 
     QStringList args = app.arguments().mid(1);
     QString locale;
