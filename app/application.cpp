@@ -2,6 +2,8 @@
 #include "data/exceptions.h"
 
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -17,6 +19,27 @@ void TApplication::substituteFonts()
     // Layouts are drawn for Arial's metrics; Liberation Sans has the same widths.
     for (const char *family : {"Arial", "Arial Cyr", "Microsoft Sans Serif", "MS Sans Serif"})
         QFont::insertSubstitution(QString::fromLatin1(family), QStringLiteral("Liberation Sans"));
+}
+
+bool TApplication::loadQtTranslations(const QString &localeName)
+{
+    if (m_qtTranslator) {
+        removeTranslator(m_qtTranslator);
+        delete m_qtTranslator;
+        m_qtTranslator = nullptr;
+    }
+    // Only Italian: the interface is Italian, and Qt's English is what other
+    // desktops get anyway.
+    if (!localeName.startsWith(QLatin1String("it"))) return false;
+    auto *translator = new QTranslator(this);
+    if (!translator->load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    installTranslator(translator);
+    m_qtTranslator = translator;
+    return true;
 }
 
 QString TApplication::Title()

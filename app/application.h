@@ -5,6 +5,7 @@
 // and swallows the silent abort (EAbort) without a word.
 
 #include <QApplication>
+#include <QTranslator>
 #include <functional>
 
 class TApplication : public QApplication
@@ -23,4 +24,11 @@ public:
     static QString Title();
     // Maps the Windows fonts the windows are laid out with onto metric twins.
     static void substituteFonts();
+    // Qt's own dialogs (file, print, standard buttons) speak the language of
+    // the regional settings: Italian ones load Qt's Italian texts. Returns
+    // whether a translation was installed.
+    bool loadQtTranslations(const QString &localeName);
+
+private:
+    QTranslator *m_qtTranslator = nullptr;
 };

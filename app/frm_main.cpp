@@ -36,12 +36,18 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
+
+const QSize kDesignedSize(635, 483);   // the window's client area as designed
+const int kCommandBarHeight = 41;
+const int kNavigatorHeight = 30;
 
 const QColor kWorkspace(0xAB, 0xAB, 0xAB);
 const QColor kSilver(0xC0, 0xC0, 0xC0);
@@ -331,7 +337,7 @@ Tfrm_main::Tfrm_main(const QStringList &arguments, QWidget *parent) : QWidget(pa
 {
     setObjectName(QStringLiteral("frm_main"));
     setFont(pixelFont(11));
-    resize(635, 483);
+    resize(kDesignedSize);
 
     Database = new TDaoDatabase(this);
     Database->setObjectName(QStringLiteral("Database"));
@@ -404,9 +410,17 @@ Tfrm_main::Tfrm_main(const QStringList &arguments, QWidget *parent) : QWidget(pa
     layout->setSpacing(0);
     buildCommandBar();
     layout->addWidget(Panel1);
-    PageControl1 = new QStackedWidget(this);
+    // The pages scroll, rather than overlap, on a screen smaller than the
+    // designed window (large font scales); elsewhere the scroll bars never show.
+    PageScroller = new QScrollArea(this);
+    PageScroller->setObjectName(QStringLiteral("PageScroller"));
+    PageScroller->setFrameShape(QFrame::NoFrame);
+    PageScroller->setWidgetResizable(true);
+    PageControl1 = new QStackedWidget;
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    layout->addWidget(PageControl1, 1);
+    PageControl1->setMinimumSize(kDesignedSize.width(), kDesignedSize.height() - kCommandBarHeight - kNavigatorHeight);
+    PageScroller->setWidget(PageControl1);
+    layout->addWidget(PageScroller, 1);
     buildCardPage();
     buildListPage();
     buildConfigPage();
@@ -424,10 +438,14 @@ Tfrm_main::Tfrm_main(const QStringList &arguments, QWidget *parent) : QWidget(pa
     look.Color = kSilver;
     look.ColorTo = kWorkspace;
     nav_diario->SetColors(look);
-    nav_diario->setFixedHeight(30);
+    nav_diario->setFixedHeight(kNavigatorHeight);
     layout->addWidget(nav_diario);
 
     PageControl1->setCurrentWidget(tb_scheda);
+    // Never smaller than designed, so labels do not run into the notes; a
+    // smaller screen sets the limit and the pages scroll.
+    const QSize available = screen() ? screen()->availableGeometry().size() : kDesignedSize;
+    setMinimumSize(kDesignedSize.boundedTo(available));
     FormCreate(arguments);
 }
 
@@ -451,7 +469,7 @@ void Tfrm_main::buildCommandBar()
 {
     Panel1 = new TGradientPanel(kWorkspace, kSilver, 120, this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(41);
+    Panel1->setFixedHeight(kCommandBarHeight);
     const struct
     {
         const char *hint;
@@ -797,16 +815,30 @@ void Tfrm_main::ButtonPanel2Buttons2Click()
     if (Diario->State() == DataSetState::Edit || Diario->State() == DataSetState::Insert) Diario->Post();
     Tfrm_stampa *dialog = periodDialog();
     dialog->ClearDates();
-    // Through its change handler: no search, and the diary on its first row.
-    cerca->clear();
-
-    SetPrintFilterActive(true);
-    // Cleared on every way out: cancel, a template that does not load, a failed build.
+    // The doctor reads the period day after day, whatever order the list shows.
+    const QStringList listSort = Diario->SortedBy();
+    const QStringList dateOrder{QStringLiteral("Data")};
+    if (Diario->Active() && listSort != dateOrder) Diario->SetSortedBy(dateOrder);
+    // Cleared, and the list's order put back, on every way out: cancel, a
+    // template that does not load, a failed build.
     struct ClearPrintFilter
     {
         Tfrm_main *window;
-        ~ClearPrintFilter() { window->SetPrintFilterActive(false); }
-    } clearPrintFilter{this};
+        QStringList listSort;
+        ~ClearPrintFilter()
+        {
+            window->SetPrintFilterActive(false);
+            if (window->Diario->SortedBy() == listSort || !window->Diario->Active()) return;
+            try {
+                window->Diario->SetSortedBy(listSort);
+            } catch (const Exception &e) {
+                TApplication::ShowException(e);
+            }
+        }
+    } clearPrintFilter{this, listSort};
+    // Through its change handler: no search, and the diary on its first row.
+    cerca->clear();
+    SetPrintFilterActive(true);
 
     if (periodDialogHook()(dialog) != QDialog::Accepted) return;
     model->PeriodFrom = dialog->From();

@@ -20,6 +20,7 @@
 
 class QLabel;
 class QLineEdit;
+class QScrollArea;
 class QStackedWidget;
 class QToolButton;
 class QGroupBox;
@@ -92,6 +93,7 @@ public:
     TGradientPanel *Panel1;
     QList<QToolButton *> ButtonPanel2;       // the five command buttons
     QToolButton *ButtonPanel1;               // the link button on the right
+    QScrollArea *PageScroller;               // holds the pages; scrolls only on small screens
     QStackedWidget *PageControl1;
     QWidget *tb_scheda, *tb_lista, *tb_config;
     TDBNavBar *nav_diario;

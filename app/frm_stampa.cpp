@@ -53,7 +53,8 @@ void Tfrm_stampa::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     // Centred on the screen, not on the main window.
     if (const QScreen *s = screen()) move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
-    BitBtn1->setFocus();
+    // Typing the first date straight away; Enter in either date prints.
+    data1->setFocus();
 }
 
 TDateTime Tfrm_stampa::From() const

@@ -17,6 +17,7 @@ int main(int argc, char **argv)
         QMessageBox::critical(nullptr, TApplication::Title(), error);
         return 2;
     }
+    app.loadQtTranslations(TFormatSettings::current().localeName);
     TFormPlacement::SetErrorDisplay([](const Exception &e) { TApplication::ShowException(e); });
 
     // Qt has taken its own options (-platform and the like) out of the arguments.

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config ccache clang
-  qt6-base-dev libgl-dev libsqlite3-dev sqlite3 libjpeg-dev
+  qt6-base-dev qt6-translations-l10n libgl-dev libsqlite3-dev sqlite3 libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool imagemagick poppler-utils emf2svg

@@ -6,7 +6,10 @@
 #include "tests/app/archivesql.h"
 #include "app/frm_main.h"
 #include "app/frm_pass.h"
+#include "controls/dbdateedit.h"
 #include "controls/dbedit.h"
+#include "controls/dbmemo.h"
+#include "controls/dbtext.h"
 #include "controls/dbnavbar.h"
 #include "data/archive.h"
 #include "data/daodatabase.h"
@@ -344,6 +347,186 @@ private slots:
         }
         QCOMPARE(scalar(file("schedario.mdb"), "SELECT Nome FROM Intestazione"), QString("Rossi Mario Jr"));
         QVERIFY(QFile::exists(file("diario.ini")));
+    }
+
+    // ---- typing on the card and the configuration page ----
+
+    // A typed impossible date is refused where it was typed, on leaving the
+    // edit and at the post; the stored date stays until a valid one is typed.
+    void mistypedDateKeepsTheStoredDate_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("stored");   // SQL reading the bound field
+        QTest::addColumn<QString>("before");
+        QTest::newRow("card Data") << "DBDateEdit1" << "SELECT Data FROM Diario WHERE ID_Diario = 4"
+                                   << "2024-03-04 00:00:00";
+        QTest::newRow("birth date") << "NascitaEdit" << "SELECT Data_Nascita FROM Intestazione"
+                                    << "1960-05-10 00:00:00";
+        QTest::newRow("therapy start") << "TerapiaDataEdit" << "SELECT Data_terapia FROM Intestazione"
+                                       << "2020-01-01 00:00:00";
+    }
+    void mistypedDateKeepsTheStoredDate()
+    {
+        QFETCH(QString, edit);
+        QFETCH(QString, stored);
+        QFETCH(QString, before);
+        makeArchive(file("schedario.mdb"));
+        Tfrm_main w({});
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        TDBDateEdit *date = edit == "DBDateEdit1" ? w.DataEdit : edit == "NascitaEdit" ? w.NascitaEdit : w.TerapiaDataEdit;
+        if (date != w.DataEdit) w.ButtonPanel2Buttons4Click();
+        TDaoTable *table = date == w.DataEdit ? w.Diario : w.Intesta;
+        date->setFocus();
+        QTRY_VERIFY(date->hasFocus());
+        date->selectAll();
+        QTest::keyClick(date, Qt::Key_Home);
+        QTest::keyClicks(date, "31022026");
+        QCOMPARE(date->text(), QString("31/02/2026"));
+        QTest::keyClick(date, Qt::Key_Tab);
+        QCOMPARE(m_errors, QStringList{"'31/02/2026' is not a valid date"});
+        QTRY_VERIFY(date->hasFocus());
+        QCOMPARE(date->text(), QString("31/02/2026"));
+        QCOMPARE(table->State(), DataSetState::Edit);
+        QVERIFY(!table->FieldByName(date->DataField())->IsNull());
+
+        // The navigator's post (or the window's close) meets the same check.
+        m_errors.clear();
+        if (table == w.Diario) {
+            QTest::mouseClick(w.nav_diario->Buttons(7), Qt::LeftButton);
+        } else {
+            QVERIFY(!w.close());
+        }
+        QCOMPARE(m_errors, QStringList{"'31/02/2026' is not a valid date"});
+        QCOMPARE(scalar(file("schedario.mdb"), stored), before);
+
+        // A valid date is taken.
+        m_errors.clear();
+        date->setFocus();
+        QTest::keyClick(date, Qt::Key_Home);
+        QTest::keyClicks(date, "28022026");
+        table->Post();
+        QCOMPARE(m_errors, QStringList{});
+        QCOMPARE(scalar(file("schedario.mdb"), stored), QString("2026-02-28 00:00:00"));
+    }
+
+    // A day already without a date shows as empty and can be given one.
+    void dayWithoutADateCanBeCorrected()
+    {
+        makeArchive(file("schedario.mdb"));
+        exec(file("schedario.mdb"), "UPDATE Diario SET Data = NULL WHERE ID_Diario = 4");
+        Tfrm_main w({});
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.model->DiarioID_Diario->AsInteger(), 4);
+        QVERIFY(w.model->DiarioData->IsNull());
+        w.DataEdit->setFocus();
+        QTest::keyClick(w.DataEdit, Qt::Key_Home);
+        QTest::keyClicks(w.DataEdit, "05032024");
+        QTest::keyClick(w.DataEdit, Qt::Key_Tab);
+        QCOMPARE(m_errors, QStringList{});
+        w.Diario->Post();
+        QCOMPARE(scalar(file("schedario.mdb"), "SELECT Data FROM Diario WHERE ID_Diario = 4"),
+                 QString("2024-03-05 00:00:00"));
+    }
+
+    // The labels under the card follow the readings as each field is left,
+    // for a changed day and for a new one.
+    void classLabelsFollowTheTypedReadings()
+    {
+        makeArchive(file("schedario.mdb"));
+        Tfrm_main w({});
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.DBTextPRE->text(), QString("160 / 95 : Ipertensione di Grado 2 moderata"));
+        auto type = [&](TDBEdit *edit, const QString &text) {
+            edit->setFocus();
+            QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(edit, text);
+            QTest::keyClick(edit, Qt::Key_Tab);
+        };
+        TDBEdit *max1 = w.ReadingEdits[0], *min1 = w.ReadingEdits[1];
+        type(max1, "118");
+        QCOMPARE(w.Diario->State(), DataSetState::Edit);
+        QVERIFY2(w.DBTextPRE->text().startsWith("118 / 95 : "), qPrintable(w.DBTextPRE->text()));
+        type(min1, "77");
+        QCOMPARE(w.DBTextPRE->text(), QString("118 / 77 : Ottimale"));
+        type(w.PesoEdit, "64");
+        QVERIFY2(w.DBTextBMI->text().startsWith("25,0"), qPrintable(w.DBTextBMI->text()));
+        w.Diario->Cancel();
+        QCOMPARE(w.DBTextPRE->text(), QString("160 / 95 : Ipertensione di Grado 2 moderata"));
+
+        QTest::mouseClick(w.nav_diario->Buttons(4), Qt::LeftButton);
+        QCOMPARE(w.Diario->State(), DataSetState::Insert);
+        type(max1, "125");
+        type(min1, "80");
+        QCOMPARE(w.DBTextPRE->text(), QString("125 / 80 : Normale"));
+        QCOMPARE(m_errors, QStringList{});
+    }
+
+    // A number the regional settings do not read is refused as soon as the
+    // field is left, with the field's message, and nothing reaches the post.
+    void weightWithTheWrongDecimalSeparatorIsRefusedOnLeaving()
+    {
+        makeArchive(file("schedario.mdb"));
+        Tfrm_main w({});
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.PesoEdit->setFocus();
+        QTest::keyClick(w.PesoEdit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(w.PesoEdit, "72.5");
+        QTest::keyClick(w.PesoEdit, Qt::Key_Tab);
+        QCOMPARE(m_errors, QStringList{"'72.5' is not a valid floating point value for field 'Peso'"});
+        QTRY_VERIFY(w.PesoEdit->hasFocus());
+        QCOMPARE(w.PesoEdit->text(), QString("72.5"));
+        m_errors.clear();
+        QTest::keyClick(w.PesoEdit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(w.PesoEdit, "72,5");
+        QTest::keyClick(w.PesoEdit, Qt::Key_Tab);
+        QCOMPARE(m_errors, QStringList{});
+        w.Diario->Post();
+        QCOMPARE(scalar(file("schedario.mdb"), "SELECT Peso FROM Diario WHERE ID_Diario = 4"), QString("72.5"));
+    }
+
+    // Tab leaves the memos for the next control instead of typing a tab.
+    void tabLeavesTheMemos()
+    {
+        makeArchive(file("schedario.mdb"));
+        Tfrm_main w({});
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        // While typing, that is with the record in edit.
+        w.NoteMemo->setFocus();
+        QTest::keyClicks(w.NoteMemo, "Capogiro");
+        QCOMPARE(w.Diario->State(), DataSetState::Edit);
+        QTest::keyClick(w.NoteMemo, Qt::Key_Tab);
+        QVERIFY(!w.NoteMemo->hasFocus());
+        QCOMPARE(w.model->DiarioNote->AsString(), QString("Capogiro"));
+        w.Diario->Cancel();
+        w.ButtonPanel2Buttons4Click();
+        w.TerapiaMemo->setFocus();
+        QTest::keyClick(w.TerapiaMemo, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(w.TerapiaMemo, " la sera");
+        QTest::keyClick(w.TerapiaMemo, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w.TerapiaDataEdit);
+        QCOMPARE(w.model->IntestaTerapia->AsString(), QString("Ramipril 5 mg la sera"));
+    }
+
+    // Made smaller than designed, the window stops at its designed size; on a
+    // smaller screen the pages scroll instead of overlapping.
+    void windowKeepsItsDesignedSize()
+    {
+        makeArchive(file("schedario.mdb"));
+        Tfrm_main w({});
+        const QSize available = w.screen()->availableGeometry().size();
+        QCOMPARE(w.minimumSize(), QSize(635, 483).boundedTo(available));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.resize(300, 200);
+        QCOMPARE(w.size(), QSize(635, 483).boundedTo(available));
+        // The card's lowest labels stay below the notes at the smallest size.
+        QVERIFY(w.LabelBMI->geometry().top() >= w.NoteMemo->geometry().bottom());
+        QVERIFY(w.tb_scheda->height() >= 483 - 41 - 30);
     }
 
     void newArchive_data()

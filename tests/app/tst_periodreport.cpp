@@ -226,6 +226,30 @@ private slots:
         QVERIFY(!w->PrintFilterActive());
     }
 
+    // A day typed late and a list sorted by another column still print in date
+    // order; the list keeps its own order afterwards.
+    void printsInDateOrderWhateverTheListShows()
+    {
+        exec(file("schedario.mdb"), "INSERT INTO Diario (Data, SX_MIN_1, SX_MAX_1, Peso) VALUES "
+                                    "('2024-03-10 00:00:00', 75, 120, 69)");
+        auto w = openWindow();
+        answerPeriod("", "", true);
+        w->ButtonPanel2Buttons2Click();
+        QCOMPARE(m_recorder.days, (QStringList{"29/02/2024", "01/03/2024", "10/03/2024", "15/03/2024",
+                                               "31/03/2024", "01/04/2024"}));
+
+        w->grid_diarioTitleBtnClick(1, w->model->DiarioPeso);
+        m_recorder.days.clear();
+        w->ButtonPanel2Buttons2Click();
+        QCOMPARE(m_recorder.days, (QStringList{"29/02/2024", "01/03/2024", "10/03/2024", "15/03/2024",
+                                               "31/03/2024", "01/04/2024"}));
+        QCOMPARE(w->Diario->SortedBy(), QStringList{"Peso"});
+        QStringList weights;
+        for (w->Diario->First(); !w->Diario->Eof(); w->Diario->Next()) weights << w->model->DiarioPeso->AsString();
+        QCOMPARE(weights, (QStringList{"", "69", "70", "71", "72", "72,5"}));
+        QCOMPARE(m_errors, QStringList());
+    }
+
     // The next print command starts from empty dates, whatever was typed before.
     void datesClearedAtEveryCommand()
     {
@@ -377,13 +401,40 @@ private slots:
             QTest::keyClick(dialog.focusWidget(), Qt::Key_Escape);
         });
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-        QCOMPARE(focusAtOpening, static_cast<QWidget *>(dialog.BitBtn1));
-        QCOMPARE(order, (QList<QWidget *>{dialog.BitBtn1, dialog.BitBtn2, dialog.data1, dialog.data2}));
+        // The first date is typed at once; Tab goes round in the same order as ever.
+        QCOMPARE(focusAtOpening, static_cast<QWidget *>(dialog.data1));
+        QCOMPARE(order, (QList<QWidget *>{dialog.data1, dialog.data2, dialog.BitBtn1, dialog.BitBtn2}));
 
-        // Enter in a date prints.
+        // Enter right away, typing a date, or on "Stampa" prints; on "Annulla" it cancels.
+        struct Case
+        {
+            const char *name;
+            QString typed;
+            int tabs;
+            int result;
+        };
+        const Case cases[] = {{"enter at opening", "", 0, QDialog::Accepted},
+                              {"enter after typing the first date", "01032024", 0, QDialog::Accepted},
+                              {"enter in the second date", "", 1, QDialog::Accepted},
+                              {"enter on Annulla", "", 2, QDialog::Rejected},
+                              {"enter on Stampa", "", 3, QDialog::Accepted}};
+        for (const Case &c : cases) {
+            dialog.ClearDates();
+            QTimer::singleShot(0, &dialog, [&] {
+                if (!c.typed.isEmpty()) {
+                    QTest::keyClick(dialog.focusWidget(), Qt::Key_Home);
+                    QTest::keyClicks(dialog.focusWidget(), c.typed);
+                }
+                for (int i = 0; i < c.tabs; ++i) QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
+                QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+            });
+            QVERIFY2(dialog.exec() == c.result, c.name);
+        }
+        QCOMPARE(dialog.From(), TDateTime(0));
+        dialog.ClearDates();
         QTimer::singleShot(0, &dialog, [&] {
-            dialog.data1->setFocus();
-            dialog.data1->setText("01/03/2024");
+            QTest::keyClick(dialog.data1, Qt::Key_Home);
+            QTest::keyClicks(dialog.data1, "01032024");
             QTest::keyClick(dialog.data1, Qt::Key_Return);
         });
         QCOMPARE(dialog.exec(), int(QDialog::Accepted));
