@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Starts the diary, or says plainly why it cannot on a machine without a display.
 set -euo pipefail
-exe=$1
+exe=${1:?usage: run-app.sh PROGRAM [arguments]}
 shift || true
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   cat >&2 <<MSG
@@ -13,5 +13,7 @@ Without a display you can:
 MSG
   exit 1
 fi
+# The program runs in its own folder; the path given may be relative to here.
+exe=$(readlink -f "$exe")
 cd "$(dirname "$exe")"
 exec "$exe" "$@"
