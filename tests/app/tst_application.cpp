@@ -2,8 +2,10 @@
 // silent abort reaches nobody; the event loop goes on either way.
 
 #include "app/application.h"
+#include "app/frm_main.h"
 #include "data/exceptions.h"
 
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -56,6 +58,32 @@ private slots:
         QTRY_VERIFY(ran);
         TApplication::showExceptionHook() = saved;
         QCOMPARE(messages, shown);
+    }
+
+    // Qt's own dialogs speak Italian with Italian regional settings; the
+    // buttons whose English titles the program gives keep them.
+    void qtDialogsFollowTheRegionalSettings()
+    {
+        auto *app = qobject_cast<TApplication *>(QCoreApplication::instance());
+        QVERIFY(app);
+        QVERIFY(!app->loadQtTranslations("en_US"));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Cancel"));
+        QVERIFY2(app->loadQtTranslations("it_IT"), "qtbase_it.qm missing: scripts/install-deps.sh");
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Annulla"));
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "Save As"), QString("Salva come"));
+
+        // The new-archive question keeps its "OK" and "Cancel".
+        QStringList buttons;
+        QTimer::singleShot(0, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal) return;
+            for (QPushButton *b : modal->findChildren<QPushButton *>()) buttons << b->text();
+            QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
+        });
+        QCOMPARE(Tfrm_main::askArchiveNameHook()(nullptr), QString());
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{"Cancel", "OK"}));
+        QVERIFY(!app->loadQtTranslations("en_US"));
     }
 };
 
