@@ -5,24 +5,12 @@
 #include "tools/clicommand.h"
 #include "app/diarytables.h"
 
-#include <QDate>
-#include <QRegularExpression>
 #include <cstdio>
 
 namespace {
 
 const QString kUsage = QStringLiteral(
     "Uso: export <archivio.mdb> [--from AAAA-MM-GG] [--to AAAA-MM-GG] [--search TESTO] [--format csv|json]");
-
-bool parseIsoDay(const QString &text, TDateTime &out)
-{
-    static const QRegularExpression iso(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
-    if (!iso.match(text).hasMatch()) return false;
-    const QDate d = QDate::fromString(text, Qt::ISODate);
-    if (!d.isValid()) return false;
-    out = fromQDate(d);
-    return true;
-}
 
 QString csvField(const QString &text)
 {
@@ -49,8 +37,7 @@ int runExport(const QStringList &args)
         if (takesValue && i + 1 >= args.size()) return cliUsage(QStringLiteral("%1 vuole un valore").arg(a));
         if (a == "--from" || a == "--to") {
             TDateTime d = 0;
-            if (!parseIsoDay(args[i + 1], d))
-                return cliUsage(QStringLiteral("Data non valida: %1 (atteso AAAA-MM-GG)").arg(args[i + 1]));
+            if (!cliParseDay(args[i + 1], d)) return cliUsage(cliDayError(args[i + 1]));
             (a == "--from" ? from : to) = d;
             hasPeriod = true;
             ++i;

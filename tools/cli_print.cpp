@@ -1,23 +1,23 @@
 // tonalba-cli print <archive.mdb> [--from DATE] [--to DATE] --pdf FILE [--template FILE]
 // The period report of the program's print command, without a window: the
-// template (the application folder's "diario.frf" unless --template names
-// another) built over the archive's days of the period into a PDF. The
-// building and the PDF are `report build`'s; this command checks its own
-// arguments and the template first, so a missing or damaged template gives
-// the program's messages and no file.
+// template built over the archive's days of the period into a PDF, by the
+// same code as `report build`. This command checks its own arguments and the
+// template first, so a missing or damaged template gives the program's
+// messages and no file.
 
+#include "tools/cli_report_build.h"
 #include "tools/cli_report_window.h"
 #include "tools/clicommand.h"
 
 #include "app/diaryfiles.h"
+#include "data/datetime.h"
 #include "data/exceptions.h"
 #include "report/frmessagesink.h"
+#include "report/frprintersettings.h"
 #include "report/frreport.h"
 
 #include <QCoreApplication>
-#include <QDate>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <memory>
 
 namespace {
@@ -25,22 +25,20 @@ namespace {
 const QString kUsage = QStringLiteral(
     "Uso: print <archivio.mdb> [--from AAAA-MM-GG] [--to AAAA-MM-GG] --pdf FILE [--template FILE]");
 
-bool validIsoDay(const QString &text)
+// The template to print with, when none is named: the one beside the
+// archive, the application folder's (as the program decides it), the one
+// installed with the tool, and in a build tree the one the build generated.
+// When there is none, the application folder's, so the message names it.
+QString defaultTemplate(const QString &archive)
 {
-    static const QRegularExpression iso(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
-    return iso.match(text).hasMatch() && QDate::fromString(text, Qt::ISODate).isValid();
-}
-
-// The template the program would load: the application folder's, or, for an
-// installed tool whose folder has none yet, the copy installed beside it
-// (the program stages that one at its first start).
-QString defaultTemplate()
-{
-    const QString own = DiaryFiles::applicationFolder() + QStringLiteral("diario.frf");
-    if (QFileInfo::exists(own)) return own;
-    const QString installed = QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tonalba/diario.frf");
-    if (qEnvironmentVariableIsEmpty("TONALBA_HOME") && QFileInfo::exists(installed))
-        return QFileInfo(installed).absoluteFilePath();
+    const QString name = QStringLiteral("diario.frf");
+    const QString own = DiaryFiles::applicationFolder() + name;
+    const QString exeFolder = QCoreApplication::applicationDirPath();
+    const QStringList candidates{QFileInfo(archive).absolutePath() + QLatin1Char('/') + name, own,
+                                 exeFolder + QStringLiteral("/../share/tonalba/") + name,
+                                 exeFolder + QStringLiteral("/../resources/") + name};
+    for (const QString &c : candidates)
+        if (QFileInfo(c).isFile()) return QFileInfo(c).absoluteFilePath();
     return own;
 }
 
@@ -72,13 +70,6 @@ bool templateLoads(const QString &path)
     return loaded && !damaged;
 }
 
-const CliCommand *reportCommand()
-{
-    for (const CliCommand &c : cliCommands())
-        if (c.name == QLatin1String("report")) return &c;
-    return nullptr;
-}
-
 int runPrint(const QStringList &args)
 {
     QString archive, from, to, pdf, templ;
@@ -88,7 +79,8 @@ int runPrint(const QStringList &args)
         if (takesValue && i + 1 >= args.size()) return cliUsage(QStringLiteral("%1 vuole un valore").arg(a));
         if (a == "--from" || a == "--to") {
             const QString &day = args[++i];
-            if (!validIsoDay(day)) return cliUsage(QStringLiteral("Data non valida: %1 (atteso AAAA-MM-GG)").arg(day));
+            TDateTime parsed = 0;
+            if (!cliParseDay(day, parsed)) return cliUsage(cliDayError(day));
             (a == "--from" ? from : to) = day;
         } else if (a == "--pdf") {
             pdf = args[++i];
@@ -101,19 +93,21 @@ int runPrint(const QStringList &args)
         }
     }
     if (archive.isEmpty() || pdf.isEmpty()) return cliUsage(kUsage);
-    if (templ.isEmpty()) templ = defaultTemplate();
+    if (templ.isEmpty()) templ = defaultTemplate(archive);
     if (!templateLoads(templ)) return 1;
 
-    const CliCommand *report = reportCommand();
-    if (!report || !report->usage.contains(QLatin1String("build"))) {
-        cliError(QStringLiteral("La costruzione dei report non è disponibile in questa versione."));
+    CliReportWindow window;
+    QString error;
+    if (!window.openArchive(archive, &error)) {
+        cliError(error);
         return 1;
     }
-    QStringList build{QStringLiteral("build"), templ, QStringLiteral("--archive"), archive};
+    TPrinterSettings::instance().SetPrinterIndex(TPrinterSettings::instance().DefaultPrinterIndex());
+    QStringList build{templ};
     if (!from.isEmpty()) build << QStringLiteral("--from") << from;
     if (!to.isEmpty()) build << QStringLiteral("--to") << to;
     build << QStringLiteral("--pdf") << pdf;
-    return report->run(build);
+    return cliReportBuild(window, build);
 }
 
 } // namespace

@@ -21,23 +21,9 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace {
-bool parseIsoDate(const QString &text, TDateTime &out)
-{
-    static const QRegularExpression re(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})$"));
-    const QRegularExpressionMatch m = re.match(text);
-    if (!m.hasMatch()) return false;
-    try {
-        out = encodeDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
-    } catch (const Exception &) {
-        return false;
-    }
-    return true;
-}
-
 // Where a page is played on its sheet, in tenths of a millimetre scaled to the
 // device: the whole sheet with margins in use, else the printable area.
 QRectF targetRect(const TfrPreparedPage &p, qreal sheetWidth, qreal sheetHeight)
@@ -167,10 +153,8 @@ int cliReportBuild(CliReportWindow &window, const QStringList &argsIn)
     if (templ.isEmpty()) return cliUsage(QStringLiteral("report build: template expected"));
     if (outputs != 1) return cliUsage(QStringLiteral("report build: one of --pdf, --png, --emf, --frp expected"));
     TDateTime fromDate = 0, toDate = 0;
-    if (!from.isEmpty() && !parseIsoDate(from, fromDate))
-        return cliUsage(QStringLiteral("report build: invalid date %1 (YYYY-MM-DD)").arg(from));
-    if (!to.isEmpty() && !parseIsoDate(to, toDate))
-        return cliUsage(QStringLiteral("report build: invalid date %1 (YYYY-MM-DD)").arg(to));
+    if (!from.isEmpty() && !cliParseDay(from, fromDate)) return cliUsage(cliDayError(from));
+    if (!to.isEmpty() && !cliParseDay(to, toDate)) return cliUsage(cliDayError(to));
 
     // The period goes through the diary's own filter, as the print command sets it.
     if (auto *tables = window.findChild<TDiaryTables *>()) {

@@ -21,6 +21,10 @@ const QList<CliCommand> &cliCommands();
 void cliError(const QString &message);   // one line on stderr
 int cliUsage(const QString &message);     // prints usage to stderr, returns 2
 
+// A day given as an argument: ISO "YYYY-MM-DD" or the user's short date.
+bool cliParseDay(const QString &text, double &out);
+QString cliDayError(const QString &text);   // the message for a day that is neither
+
 #define TONALBA_CLI_COMMAND_CONCAT2(a, b) a##b
 #define TONALBA_CLI_COMMAND_CONCAT(a, b) TONALBA_CLI_COMMAND_CONCAT2(a, b)
 #define TONALBA_CLI_COMMAND(...) \

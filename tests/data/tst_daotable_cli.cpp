@@ -149,7 +149,8 @@ TEST_F(CliTest, ExportFiltersAndOrdersAsTheProgram)
         {{"--search", "Normale", "--from", "2024-03-01"}, {1}},
         {{"--search", "nessuno"}, {}},
         {{"--from", "2024-02-30"}, {-2}},
-        {{"--from", "01/03/2024"}, {-2}},
+        {{"--from", "01/03/2024"}, {2, 4, 1}},   // the user's own short date
+        {{"--from", "31/02/2024"}, {-2}},
         {{"--format", "xml"}, {-2}},
     };
     for (const Case &c : cases) EXPECT_EQ(ids(c.options), c.expected) << c.options.join(' ').toStdString();

@@ -4,6 +4,7 @@
 #include "data/archive.h"
 #include "tests/app/archivesql.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -85,6 +86,36 @@ private slots:
         // Each note line on a line of its own.
         for (const char *line : {"Capogiro al mattino", "Poi passato", "Riga uno", "Riga due"})
             QVERIFY2(text.out.contains(QRegularExpression(QStringLiteral("%1 *\\n").arg(line))), qPrintable(text.out));
+    }
+
+    // Without --template the tool finds one as a new user expects: beside the
+    // archive first, else, in a build tree, the one the build generated. Days
+    // are given in ISO form or as the user types them.
+    void findsItsTemplateAndReadsBothDayForms()
+    {
+        QTemporaryDir own;
+        const QString archive = own.filePath("verdi.mdb");
+        QVERIFY(QFile::copy(m_archive, archive));
+        const QString pdf = own.filePath("p.pdf");
+        Run r = run(TONALBA_CLI, {"print", archive, "--from", "02/03/2024", "--to", "2024-03-02", "--pdf", pdf},
+                    toolEnvironment());
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        const Run text = run("pdftotext", {"-layout", pdf, "-"}, QProcessEnvironment::systemEnvironment());
+        QVERIFY2(text.out.contains("02/03/2024") && !text.out.contains("01/03/2024")
+                     && !text.out.contains("03/03/2024 "),
+                 qPrintable(text.out));
+
+        QFile beside(own.filePath("diario.frf"));
+        QVERIFY(beside.open(QIODevice::WriteOnly));
+        beside.write("non un modello");
+        beside.close();
+        r = run(TONALBA_CLI, {"print", archive, "--pdf", own.filePath("q.pdf")}, toolEnvironment());
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(!QFile::exists(own.filePath("q.pdf")), qPrintable(r.err));
+
+        r = run(TONALBA_CLI, {"print", archive, "--from", "31/02/2024", "--pdf", pdf}, toolEnvironment());
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY2(r.err.startsWith("Data non valida: 31/02/2024 (atteso AAAA-MM-GG o GG/MM/AAAA)"), qPrintable(r.err));
     }
 
     // A display named but out of reach (an ssh session, cron, a terminal left
