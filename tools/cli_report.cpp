@@ -229,7 +229,7 @@ int run(const QStringList &argsIn)
     QString archive;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--archive")) {
-            if (i + 1 >= args.size()) return cliUsage(QStringLiteral("--archive needs a file"));
+            if (i + 1 >= args.size()) return cliUsage(QStringLiteral("--archive vuole un file"));
             archive = args[i + 1];
             args.remove(i, 2);
             break;
@@ -248,7 +248,7 @@ int run(const QStringList &argsIn)
         TFormatSettings it;
         if (TFormatSettings::forLocale(QStringLiteral("it_IT"), it)) TFormatSettings::setCurrent(it);
     }
-    if (args.isEmpty()) return cliUsage(QStringLiteral("report: missing subcommand"));
+    if (args.isEmpty()) return cliUsage(QStringLiteral("report: manca il sottocomando"));
     const QString sub = args.takeFirst();
 
     auto window = std::make_unique<CliReportWindow>();
@@ -263,14 +263,14 @@ int run(const QStringList &argsIn)
     TPrinterSettings::instance().SetPrinterIndex(TPrinterSettings::instance().DefaultPrinterIndex());
 
     if (sub == QLatin1String("dump")) {
-        if (args.size() != 1) return cliUsage(QStringLiteral("report dump: one template expected"));
+        if (args.size() != 1) return cliUsage(QStringLiteral("report dump: atteso un modello"));
         bool corrupt = false;
         if (!loadFile(report, args[0], corrupt)) return 1;
         printUtf8(dumpReport(report));
         return corrupt ? 1 : 0;
     }
     if (sub == QLatin1String("save")) {
-        if (args.size() != 2) return cliUsage(QStringLiteral("report save: input and output expected"));
+        if (args.size() != 2) return cliUsage(QStringLiteral("report save: attesi il modello da leggere e il file da scrivere"));
         bool corrupt = false;
         if (!loadFile(report, args[0], corrupt) || corrupt) return 1;
         // Saved with the pseudo printer selected, whatever the template chose.
@@ -288,7 +288,7 @@ int run(const QStringList &argsIn)
         return 0;
     }
     if (sub == QLatin1String("eval")) {
-        if (args.size() != 1) return cliUsage(QStringLiteral("report eval: one expression expected"));
+        if (args.size() != 1) return cliUsage(QStringLiteral("report eval: attesa una espressione"));
         TfrBuildState &st = TfrBuildState::instance();
         st.reset();
         st.BuildDate = today();
@@ -332,7 +332,7 @@ int run(const QStringList &argsIn)
         return code;
     }
     if (sub == QLatin1String("build")) return cliReportBuild(*window, args);
-    return cliUsage(QStringLiteral("report: unknown subcommand %1").arg(sub));
+    return cliUsage(QStringLiteral("report: sottocomando sconosciuto: %1").arg(sub));
 }
 } // namespace
 

@@ -66,7 +66,7 @@ bool writePdf(TfrReport &r, const QString &file)
             pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
             if (i == 0) {
                 if (!painter.begin(&pdf)) {
-                    cliError(QStringLiteral("%1: cannot write").arg(file));
+                    cliError(QStringLiteral("%1: impossibile scrivere il file").arg(file));
                     return false;
                 }
             } else {
@@ -80,7 +80,7 @@ bool writePdf(TfrReport &r, const QString &file)
     QFile::remove(file);
     if (!QFile::rename(temp, file)) {
         QFile::remove(temp);
-        cliError(QStringLiteral("%1: cannot write").arg(file));
+        cliError(QStringLiteral("%1: impossibile scrivere il file").arg(file));
         return false;
     }
     return true;
@@ -100,7 +100,7 @@ bool writePngs(TfrReport &r, const QString &prefix, int dpi)
         painter.end();
         const QString name = pageName(prefix, i + 1, "png");
         if (!img.save(name, "PNG")) {
-            cliError(QStringLiteral("%1: cannot write").arg(name));
+            cliError(QStringLiteral("%1: impossibile scrivere il file").arg(name));
             return false;
         }
     }
@@ -122,36 +122,36 @@ int cliReportBuild(CliReportWindow &window, const QStringList &argsIn)
             return true;
         };
         if (a == QLatin1String("--from")) {
-            if (!value(from)) return cliUsage(QStringLiteral("--from needs a date"));
+            if (!value(from)) return cliUsage(QStringLiteral("--from vuole una data"));
         } else if (a == QLatin1String("--to")) {
-            if (!value(to)) return cliUsage(QStringLiteral("--to needs a date"));
+            if (!value(to)) return cliUsage(QStringLiteral("--to vuole una data"));
         } else if (a == QLatin1String("--pdf")) {
-            if (!value(pdf)) return cliUsage(QStringLiteral("--pdf needs a file"));
+            if (!value(pdf)) return cliUsage(QStringLiteral("--pdf vuole un file"));
             ++outputs;
         } else if (a == QLatin1String("--png")) {
-            if (!value(png)) return cliUsage(QStringLiteral("--png needs a prefix"));
+            if (!value(png)) return cliUsage(QStringLiteral("--png vuole un prefisso"));
             ++outputs;
         } else if (a == QLatin1String("--emf")) {
-            if (!value(emf)) return cliUsage(QStringLiteral("--emf needs a prefix"));
+            if (!value(emf)) return cliUsage(QStringLiteral("--emf vuole un prefisso"));
             ++outputs;
         } else if (a == QLatin1String("--frp")) {
-            if (!value(frp)) return cliUsage(QStringLiteral("--frp needs a file"));
+            if (!value(frp)) return cliUsage(QStringLiteral("--frp vuole un file"));
             ++outputs;
         } else if (a == QLatin1String("--dpi")) {
             QString n;
             bool ok = false;
             if (!value(n) || (dpi = n.toInt(&ok), !ok) || dpi < 1 || dpi > 2400)
-                return cliUsage(QStringLiteral("--dpi needs a number from 1 to 2400"));
+                return cliUsage(QStringLiteral("--dpi vuole un numero da 1 a 2400"));
         } else if (a.startsWith(QLatin1String("--"))) {
-            return cliUsage(QStringLiteral("report build: unknown option %1").arg(a));
+            return cliUsage(QStringLiteral("report build: opzione sconosciuta: %1").arg(a));
         } else if (templ.isEmpty()) {
             templ = a;
         } else {
-            return cliUsage(QStringLiteral("report build: one template expected"));
+            return cliUsage(QStringLiteral("report build: atteso un solo modello"));
         }
     }
-    if (templ.isEmpty()) return cliUsage(QStringLiteral("report build: template expected"));
-    if (outputs != 1) return cliUsage(QStringLiteral("report build: one of --pdf, --png, --emf, --frp expected"));
+    if (templ.isEmpty()) return cliUsage(QStringLiteral("report build: manca il modello"));
+    if (outputs != 1) return cliUsage(QStringLiteral("report build: atteso uno tra --pdf, --png, --emf, --frp"));
     TDateTime fromDate = 0, toDate = 0;
     if (!from.isEmpty() && !cliParseDay(from, fromDate)) return cliUsage(cliDayError(from));
     if (!to.isEmpty() && !cliParseDay(to, toDate)) return cliUsage(cliDayError(to));

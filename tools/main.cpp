@@ -90,7 +90,7 @@ int main(int argc, char **argv)
     QString locale;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == "--locale") {
-            if (i + 1 >= args.size()) return cliUsage("--locale needs a value");
+            if (i + 1 >= args.size()) return cliUsage(QStringLiteral("--locale vuole un valore"));
             locale = args[i + 1];
             args.remove(i, 2);
             break;
@@ -115,5 +115,5 @@ int main(int argc, char **argv)
     for (const CliCommand &c : commandList()) {
         if (c.name == name) return c.run(args);
     }
-    return cliUsage(QString("Unknown command: %1").arg(name));
+    return cliUsage(QStringLiteral("Comando sconosciuto: %1").arg(name));
 }
