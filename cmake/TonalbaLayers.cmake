@@ -1,0 +1,48 @@
+# The layering the build enforces: the data layer and the report engine below
+# its preview run headless, so nothing they link, directly or through another
+# library, may bring in Qt Widgets or Qt Print Support. Checked when the
+# build is configured; a violation stops it with the path that reaches them.
+
+function(_tonalba_links_of target out)
+    set(links)
+    get_target_property(type ${target} TYPE)
+    if(NOT type STREQUAL "INTERFACE_LIBRARY")
+        get_target_property(direct ${target} LINK_LIBRARIES)
+        if(direct)
+            list(APPEND links ${direct})
+        endif()
+    endif()
+    get_target_property(iface ${target} INTERFACE_LINK_LIBRARIES)
+    if(iface)
+        list(APPEND links ${iface})
+    endif()
+    list(REMOVE_DUPLICATES links)
+    set(${out} ${links} PARENT_SCOPE)
+endfunction()
+
+# Fails the configuration when `target` reaches one of the forbidden targets.
+function(tonalba_require_headless target)
+    set(forbidden Qt6::Widgets Qt6::PrintSupport Qt::Widgets Qt::PrintSupport)
+    set(queue ${target})
+    set(seen)
+    set(via_${target} ${target})
+    while(queue)
+        list(POP_FRONT queue current)
+        if(current IN_LIST seen OR NOT TARGET ${current})
+            continue()
+        endif()
+        list(APPEND seen ${current})
+        _tonalba_links_of(${current} links)
+        foreach(link IN LISTS links)
+            # Generator expressions such as $<LINK_ONLY:x> name x.
+            string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" link "${link}")
+            if(link IN_LIST forbidden)
+                message(FATAL_ERROR "${target} must stay headless, but ${via_${current}} -> ${link}")
+            endif()
+            if(TARGET ${link} AND NOT link IN_LIST seen)
+                set(via_${link} "${via_${current}} -> ${link}")
+                list(APPEND queue ${link})
+            endif()
+        endforeach()
+    endwhile()
+endfunction()
