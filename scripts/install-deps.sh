@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n libgl-dev libsqlite3-dev sqlite3 libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
-  xvfb xauth xdotool imagemagick poppler-utils emf2svg
+  xvfb xauth xdotool python3 imagemagick poppler-utils emf2svg
 )
 packages+=("$@")
 
