@@ -27,7 +27,11 @@ for target in $targets; do
         (cd build/fuzz && "../../$binary" -max_total_time="$seconds" -max_len=8192 -print_final_stats=1 \
             "../../$work" "../../$seeds")
     else
+        # New inputs go to the first folder: a scratch one, never the seeds in the tree.
+        scratch="build/fuzz/scratch-$target"
+        rm -rf "$scratch"
+        mkdir -p "$scratch"
         echo "== $target: $runs runs"
-        (cd build/fuzz && "../../$binary" -seed=1 -runs="$runs" -max_len=8192 "../../$seeds")
+        (cd build/fuzz && "../../$binary" -seed=1 -runs="$runs" -max_len=8192 "../../$scratch" "../../$seeds")
     fi
 done
