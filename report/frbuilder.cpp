@@ -3,7 +3,7 @@
 #include "report/frband.h"
 #include "report/frbandtypes.h"
 #include "report/frbandview.h"
-#include "report/frbuildstate.h"
+#include "report/frbuildcontext.h"
 #include "report/frcustommemoview.h"
 #include "report/frcustompictureview.h"
 #include "report/frdbdataset.h"
@@ -1281,7 +1281,7 @@ void frBuilder::setDesignerOpen(std::function<bool(TfrReport &)> isOpen) { desig
 bool frBuilder::BuildReport(TfrReport &r)
 {
     r.ReloadIfChanged();
-    frSetCurrentReport(&r);
+    TfrContextScope scope(&r);
     QByteArray snapshot;
     const bool nested = r.Building;
     if (!nested) {

@@ -1,23 +1,15 @@
 #include "report/frbuildstate.h"
 
 #include "report/frband.h"
+#include "report/frbuildcontext.h"
 #include "report/frbandtypes.h"
 #include "report/frpage.h"
 #include "report/frreport.h"
 #include "report/frview.h"
 
-namespace {
-QPointer<TfrReport> &currentReport()
-{
-    static QPointer<TfrReport> report;
-    return report;
-}
-} // namespace
-
 TfrBuildState &TfrBuildState::instance()
 {
-    static TfrBuildState state;
-    return state;
+    return frActiveContext().State;
 }
 
 void TfrBuildState::reset()
@@ -36,9 +28,9 @@ void TfrBuildState::reset()
     BuildErrorText.clear();
 }
 
-TfrReport *CurrentReport() { return currentReport().data(); }
+TfrReport *CurrentReport() { return frActiveContext().report(); }
 
-void frSetCurrentReport(TfrReport *report) { currentReport() = report; }
+void frSetCurrentReport(TfrReport *report) { frActivateContext(report); }
 
 void frSetBuildError(const QString &message)
 {

@@ -1,8 +1,9 @@
 #pragma once
-// Process-wide state shared by the report's name resolver, the builder and the
-// evaluator: the current report, page, band and object, the output page, the
-// build's date and time, TOTALPAGES, LastValue, the last field a name lookup
-// found, and BuildError (a flag and a text; the first error of a build wins).
+// The state shared by the report's name resolver, the builder and the
+// evaluator: the current page, band and object, the output page, the build's
+// date and time, TOTALPAGES, LastValue, the last field a name lookup found,
+// and BuildError (a flag and a text; the first error of a build wins). Each
+// report has its own (TfrBuildContext); instance() is the active report's.
 
 #include "report/frvariant.h"
 
@@ -46,7 +47,8 @@ struct TfrBuildState
     void reset();
 };
 
-// The current report (set by loading, building, designing, linking).
+// The current report: the one whose context is active (set by loading,
+// building, designing, linking).
 TfrReport *CurrentReport();
 void frSetCurrentReport(TfrReport *report);
 

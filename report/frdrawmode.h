@@ -2,7 +2,7 @@
 // How objects draw right now: on a designer's page (design mode) or on a
 // prepared page (output mode), with drawing suppressed during the first pass
 // of a two-pass build; and whether the report being built binds values to
-// large-object fields. Process-wide like the rest of the build state.
+// large-object fields. Kept in the active report's context (TfrBuildContext).
 
 #include <QColor>
 #include <QFont>

@@ -1,5 +1,6 @@
 #include "report/frexpr.h"
 
+#include "report/frbuildcontext.h"
 #include "report/frexprerror.h"
 #include "data/formatsettings.h"
 #include "data/numformat.h"
@@ -391,8 +392,7 @@ private:
 
 TfrExpr &TfrExpr::instance()
 {
-    static TfrExpr expr;
-    return expr;
+    return frActiveContext().Expr;
 }
 
 void TfrExpr::SetResolver(Resolver resolver, const void *owner)

@@ -1,5 +1,6 @@
 #pragma once
-// TfrExpr: the report's expression evaluator, one object for the process.
+// TfrExpr: the report's expression evaluator. Every report has one, bound to
+// it (TfrBuildContext); instance() is the active report's.
 //
 // It reads an expression left to right, operand then operator, and combines
 // with three operator levels (comparisons; + - OR; ^ * / AND MOD DIV). The
@@ -22,6 +23,9 @@
 class TfrExpr
 {
 public:
+    TfrExpr() = default;
+    TfrExpr(const TfrExpr &) = delete;
+    TfrExpr &operator=(const TfrExpr &) = delete;
     static TfrExpr &instance();
 
     // name: trimmed name or function name as written; args: the argument texts,
@@ -49,7 +53,6 @@ public:
     static QStringList SplitArguments(const QString &text);
 
 private:
-    TfrExpr() = default;
     friend class TfrExprParser;
 
     Resolver m_resolver;

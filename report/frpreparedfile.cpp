@@ -3,6 +3,7 @@
 #include "report/frbinaryreader.h"
 #include "report/frbinarywriter.h"
 #include "report/fremfdevice.h"
+#include "report/frbuildcontext.h"
 #include "report/frpapertable.h"
 #include "report/frprintersettings.h"
 #include "report/frreport.h"
@@ -139,14 +140,14 @@ TfrPreparedFile::Content TfrPreparedFile::parse(const QByteArray &data, qint64 b
 
 QByteArray TfrPreparedFile::save(const TfrReport &report, qint64 base)
 {
-    return write(report.EMFPages, TPrinterSettings::instance().PrinterName(), base);
+    return write(report.EMFPages, report.Context().Printer.PrinterName(), base);
 }
 
 void TfrPreparedFile::load(TfrReport &report, const QByteArray &data, qint64 base)
 {
     const Content content = parse(data, base);
 
-    TPrinterSettings &prn = TPrinterSettings::instance();
+    TPrinterSettings &prn = report.Context().Printer;
     if (!report.UseDefaultPrinter) {
         const int index = prn.Printers().indexOf(content.printerName);
         if (index >= 0 && index != prn.PrinterIndex()) prn.SetPrinterIndex(index);

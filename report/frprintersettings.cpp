@@ -1,13 +1,27 @@
 #include "report/frprintersettings.h"
 
+#include "report/frbuildcontext.h"
 #include "report/frpapertable.h"
 
 #include <utility>
 
+namespace {
+struct Installed
+{
+    QList<std::shared_ptr<TfrPrinterDevice>> devices;
+    quint64 generation = 1;
+};
+
+Installed &installed()
+{
+    static Installed list;
+    return list;
+}
+} // namespace
+
 TPrinterSettings &TPrinterSettings::instance()
 {
-    static TPrinterSettings settings;
-    return settings;
+    return frActiveContext().Printer;
 }
 
 QString TPrinterSettings::defaultPrinterName() { return QStringLiteral("Stampante predefinita"); }
@@ -15,25 +29,37 @@ QString TPrinterSettings::defaultPrinterName() { return QStringLiteral("Stampant
 TPrinterSettings::TPrinterSettings()
 {
     applyDefault(frPaper::A4, 0, 0, 0);
+    m_index = DefaultPrinterIndex();
+    m_devicesSeen = installed().generation;
 }
 
 void TPrinterSettings::setDevices(const QList<std::shared_ptr<TfrPrinterDevice>> &devices)
 {
-    m_devices = devices;
-    m_index = DefaultPrinterIndex();
-    applyDefault(PaperSize, PaperWidth, PaperHeight, Orientation);
+    installed().devices = devices;
+    ++installed().generation;
 }
+
+void TPrinterSettings::sync() const
+{
+    if (m_devicesSeen == installed().generation) return;
+    m_devicesSeen = installed().generation;
+    m_index = DefaultPrinterIndex();
+    const_cast<TPrinterSettings *>(this)->applyDefault(PaperSize, PaperWidth, PaperHeight, Orientation);
+}
+
+int TPrinterSettings::DefaultPrinterIndex() const { return int(installed().devices.size()); }
 
 QStringList TPrinterSettings::Printers() const
 {
     QStringList list;
-    for (const auto &d : m_devices) list << d->name();
+    for (const auto &d : installed().devices) list << d->name();
     list << defaultPrinterName();
     return list;
 }
 
 bool TPrinterSettings::SetPrinterIndex(int index)
 {
+    sync();
     if (index < 0 || index > DefaultPrinterIndex()) return false;
     m_index = index;
     const int code = PaperSize, w = PaperWidth, h = PaperHeight, o = Orientation;
@@ -45,6 +71,7 @@ bool TPrinterSettings::SetPrinterIndex(int index)
 
 bool TPrinterSettings::SetPrinterInfo(int code, int width, int height, int orientation)
 {
+    sync();
     orientation = orientation ? 1 : 0;
     if (code == PaperSize && orientation == Orientation
         && (code != frPaper::Custom || (width == PaperWidth && height == PaperHeight)))
@@ -53,7 +80,7 @@ bool TPrinterSettings::SetPrinterInfo(int code, int width, int height, int orien
 
     TfrPrinterGeometry g;
     int c = code, w = width, h = height, o = orientation;
-    if (!m_devices[m_index]->applyPaper(c, w, h, o, g)) return false;
+    if (!installed().devices[m_index]->applyPaper(c, w, h, o, g)) return false;
     PaperSize = c;
     PaperWidth = w;
     PaperHeight = h;

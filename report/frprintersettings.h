@@ -1,7 +1,9 @@
 #pragma once
-// The printer list and the paper last applied. The list is the installed
-// printers followed by the pseudo printer "Stampante predefinita", which takes
-// its geometry from the paper table. One instance for the process.
+// The printer selection and the paper last applied. The printer list is the
+// installed printers (known to the whole process) followed by the pseudo
+// printer "Stampante predefinita", which takes its geometry from the paper
+// table. Every report has its own selection (its build context holds it);
+// instance() is the one of the active context.
 
 #include "report/frprinterdevice.h"
 
@@ -12,15 +14,21 @@
 class TPrinterSettings
 {
 public:
+    TPrinterSettings();
     static TPrinterSettings &instance();
     static QString defaultPrinterName();       // "Stampante predefinita"
 
-    // Installed printers (the pseudo printer is always added last). Selects the pseudo printer.
-    void setDevices(const QList<std::shared_ptr<TfrPrinterDevice>> &devices);
+    // The installed printers, for the whole process (the pseudo printer is
+    // always added last). Every selection falls back to the pseudo printer.
+    static void setDevices(const QList<std::shared_ptr<TfrPrinterDevice>> &devices);
     QStringList Printers() const;
-    int PrinterIndex() const { return m_index; }
-    int DefaultPrinterIndex() const { return int(m_devices.size()); }
-    bool IsDefaultPrinter() const { return m_index == DefaultPrinterIndex(); }
+    int PrinterIndex() const
+    {
+        sync();
+        return m_index;
+    }
+    int DefaultPrinterIndex() const;
+    bool IsDefaultPrinter() const { return PrinterIndex() == DefaultPrinterIndex(); }
     QString PrinterName() const { return Printers().value(m_index); }
     // Selects a printer by index and applies the current paper to it; false
     // (and nothing changed) for an index out of range.
@@ -36,9 +44,10 @@ public:
     TfrPrinterGeometry Geometry;
 
 private:
-    TPrinterSettings();
     bool applyDefault(int code, int width, int height, int orientation);
+    // Catches up with a change of the installed printers.
+    void sync() const;
 
-    QList<std::shared_ptr<TfrPrinterDevice>> m_devices;
-    int m_index = 0;
+    mutable int m_index = 0;
+    mutable quint64 m_devicesSeen = 0;
 };

@@ -1,6 +1,7 @@
 #include "report/frreport.h"
 
 #include "report/frbandview.h"
+#include "report/frbuildcontext.h"
 #include "report/frbuildstate.h"
 #include "report/frdbdataset.h"
 #include "report/frexpr.h"
@@ -68,22 +69,16 @@ bool frValidObjectName(const QString &name)
     return true;
 }
 
-TfrReport::TfrReport(QObject *owner) : QObject(owner), PixelsPerInch(screenPixelsPerInch())
+TfrReport::TfrReport(QObject *owner)
+    : QObject(owner), PixelsPerInch(screenPixelsPerInch()), m_context(std::make_unique<TfrBuildContext>(this))
 {
     Pages.Add();
-    // The evaluator's callback points at the report created last.
-    TfrExpr::instance().SetResolver(
-        [this](const QString &name, const QStringList *args) { return frResolve(this, name, args); }, this);
 }
 
 TfrReport::~TfrReport()
 {
-    // Other reports may outlive this one: names then resolve against the current report.
-    if (TfrExpr::instance().ResolverOwner() == this)
-        TfrExpr::instance().SetResolver(
-            [](const QString &name, const QStringList *args) { return frResolve(nullptr, name, args); });
     ClearDatasets();
-    if (CurrentReport() == this) frSetCurrentReport(nullptr);
+    if (CurrentReport() == this) frActivateContext(nullptr);
 }
 
 void TfrReport::SetAutoLoad(const QString &fileName)
@@ -264,19 +259,20 @@ void TfrReport::DesignTemplate()
 {
     ReloadIfChanged();
     if (Pages.Count() == 0) Pages.Add();
-    frSetCurrentReport(this);
+    TfrContextScope scope(this);
     if (frRegistry::designer()) frRegistry::designer()(*this);
 }
 
 bool TfrReport::BuildReport()
 {
-    frSetCurrentReport(this);
+    TfrContextScope scope(this);
     if (!frRegistry::builder()) return false;
     return frRegistry::builder()(*this);
 }
 
 void TfrReport::PreviewReport()
 {
+    TfrContextScope scope(this);
     const bool built = BuildReport();
     if (frBuildErrorSet()) {
         frBeep();
@@ -291,7 +287,7 @@ void TfrReport::PreviewReport()
 
 void TfrReport::LinkDataset(const QString &bandName, TfrDataset *dataset)
 {
-    frSetCurrentReport(this);
+    TfrContextScope scope(this);
     TfrView *view = FindObject(bandName);
     if (!view) throw Exception(QStringLiteral("Non è stata trovata la banda: ") + bandName);
     auto *band = dynamic_cast<TfrBandView *>(view);

@@ -15,8 +15,10 @@
 #include <QObject>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class QIODevice;
+class TfrBuildContext;
 class TDataSet;
 class TfrDataset;
 class TfrView;
@@ -89,6 +91,10 @@ public:
     // "Owner.Report" (or the report's name without an owner).
     QString FullName() const;
 
+    // The state of this report's work: build state, draw mode, its evaluator
+    // and its printer selection.
+    TfrBuildContext &Context() const { return *m_context; }
+
     // Files. Failures throw Exception with the engine's messages.
     void LoadTemplate(const QString &fileName);
     void SaveTemplate(const QString &fileName);
@@ -128,6 +134,7 @@ private:
         bool owned;
     };
     QList<DatasetEntry> m_datasets;
+    std::unique_ptr<TfrBuildContext> m_context;
     QString m_autoLoad;
     QString m_autoLoadPath;
     QDateTime m_autoLoadTime;

@@ -2,7 +2,7 @@
 
 #include "report/frbandview.h"
 #include "report/frbinaryreader.h"
-#include "report/frbuildstate.h"
+#include "report/frbuildcontext.h"
 #include "report/frdbdataset.h"
 #include "report/frmessagesink.h"
 #include "report/frpage.h"
@@ -82,7 +82,8 @@ public:
         }
         const QStringList printer = r.stringList(m_version);
         if (!printer.isEmpty() && !m_report.UseDefaultPrinter) {
-            TPrinterSettings &prn = TPrinterSettings::instance();
+            // The template chooses the printer of its own report, no other.
+            TPrinterSettings &prn = m_report.Context().Printer;
             const int index = int(prn.Printers().indexOf(printer.first()));
             if (index >= 0) prn.SetPrinterIndex(index);
         }
@@ -172,7 +173,7 @@ QString TfrTemplateReader::unknownAddInMessage(const QString &className)
 
 bool TfrTemplateReader::read(const QByteArray &data, qint64 base)
 {
-    frSetCurrentReport(&m_report);
+    TfrContextScope scope(&m_report);
     TfrBinaryReader r(data, base);
     int version = 21;
     bool ok = true;

@@ -1,6 +1,7 @@
 #include "report/frtemplatewriter.h"
 
 #include "report/frbinarywriter.h"
+#include "report/frbuildcontext.h"
 #include "report/frdbdataset.h"
 #include "report/frpage.h"
 #include "report/frprintersettings.h"
@@ -37,7 +38,7 @@ QByteArray TfrTemplateWriter::write(qint64 base) const
     w.bool16(m_report.TwoPass);
     w.bool16(m_report.InterleavePages);
     w.bool16(m_report.NumberInterleaved);
-    w.stringList(QStringList{TPrinterSettings::instance().PrinterName()});
+    w.stringList(QStringList{m_report.Context().Printer.PrinterName()});
 
     for (int p = 0; p < m_report.Pages.Count(); ++p) {
         w.u8(255);

@@ -1,6 +1,7 @@
 // Drawing of the parts every object shares: gaps, drawing rectangle,
 // background, frame, the design-mode marks and the hit-test region.
 
+#include "report/frbuildcontext.h"
 #include "report/frdrawmode.h"
 #include "report/frreport.h"
 #include "report/frview.h"
@@ -25,8 +26,7 @@ int mulDiv(int a, int b, int c)
 
 frDraw::Mode &frDraw::mode()
 {
-    static Mode m;
-    return m;
+    return frActiveContext().DrawMode;
 }
 
 QColor frDraw::color(int value)

@@ -13,7 +13,7 @@
 #include "data/datetime.h"
 #include "data/exceptions.h"
 #include "report/frmessagesink.h"
-#include "report/frprintersettings.h"
+#include "report/frbuildcontext.h"
 #include "report/frreport.h"
 
 #include <QCoreApplication>
@@ -102,7 +102,8 @@ int runPrint(const QStringList &args)
         cliError(error);
         return 1;
     }
-    TPrinterSettings::instance().SetPrinterIndex(TPrinterSettings::instance().DefaultPrinterIndex());
+    TPrinterSettings &printer = window.report()->Context().Printer;
+    printer.SetPrinterIndex(printer.DefaultPrinterIndex());
     QStringList build{templ};
     if (!from.isEmpty()) build << QStringLiteral("--from") << from;
     if (!to.isEmpty()) build << QStringLiteral("--to") << to;

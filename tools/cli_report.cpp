@@ -16,7 +16,7 @@
 #include "report/frdbdataset.h"
 #include "report/frexpr.h"
 #include "report/frpage.h"
-#include "report/frprintersettings.h"
+#include "report/frbuildcontext.h"
 #include "report/frreport.h"
 #include "report/frsubreportview.h"
 
@@ -260,7 +260,7 @@ int run(const QStringList &argsIn)
         }
     }
     TfrReport &report = *window->report();
-    TPrinterSettings::instance().SetPrinterIndex(TPrinterSettings::instance().DefaultPrinterIndex());
+    report.Context().Printer.SetPrinterIndex(report.Context().Printer.DefaultPrinterIndex());
 
     if (sub == QLatin1String("dump")) {
         if (args.size() != 1) return cliUsage(QStringLiteral("report dump: atteso un modello"));
@@ -274,7 +274,7 @@ int run(const QStringList &argsIn)
         bool corrupt = false;
         if (!loadFile(report, args[0], corrupt) || corrupt) return 1;
         // Saved with the pseudo printer selected, whatever the template chose.
-        TPrinterSettings::instance().SetPrinterIndex(TPrinterSettings::instance().DefaultPrinterIndex());
+        report.Context().Printer.SetPrinterIndex(report.Context().Printer.DefaultPrinterIndex());
         QSaveFile out(args[1]);
         if (!out.open(QIODevice::WriteOnly)) {
             cliError(QStringLiteral("%1: %2").arg(args[1], out.errorString()));

@@ -41,8 +41,6 @@ protected:
         ASSERT_TRUE(TFormatSettings::forLocale("it_IT", it));
         TFormatSettings::setCurrent(it);
         frSetMessageSink([](const QString &, const QString &, TfrMessageIcon) {});
-        TPrinterSettings::instance().SetPrinterIndex(TPrinterSettings::instance().DefaultPrinterIndex());
-        TfrBuildState::instance().reset();
         form.setObjectName("frm_main");
         frRegistry::registerOwner(&form);
         diario = new TMemoryDataSet(&form);
@@ -61,7 +59,6 @@ protected:
         frSetMessageSink(nullptr);
         frRegistry::unregisterOwner(&form);
         frRegistry::setBuilder(nullptr);
-        TfrBuildState::instance().reset();
     }
 
     TfrBandView *band(int type, int top, int height, int flags = 0, const QString &formatText = QString())
@@ -284,6 +281,67 @@ TEST_F(Build, TotalPagesInTwoPassesAndOne)
             EXPECT_EQ(pages[i].first(), QString("Pagina %1 di %2").arg(i + 1).arg(twoPass ? 7 : 0));
         EXPECT_EQ(report->TwoPass, twoPass);
     }
+}
+
+// Each report keeps its own build state: a report built from inside another
+// report's build (here from its OnBeginPage, in the middle of its second
+// pass) leaves both with the pages each gives when built alone.
+TEST_F(Build, ReportBuiltInsideAnotherReportsBuildChangesNeitherOfThem)
+{
+    for (int d = 1; d <= 340; ++d) diario->addRow({d, "gen", 2000});
+    masterDataset();
+    report->TwoPass = true;
+    band(frBand::PageHeader, 0, 20);
+    memo(10, 0, 300, 18, {"A pagina [PAGE#] di [TOTALPAGES]"});
+    band(frBand::MasterData, 40, 20, 0, "DiarioDS");
+    memo(10, 40, 200, 18, {"[LINE#]: [Giorno]"});
+    band(frBand::ReportSummary, 80, 20);
+    memo(10, 80, 300, 18, {"Somma [SUM([Giorno])]"});
+
+    numbers("Numeri", "N", 70);
+    TfrReport *first = report;
+    TfrPage *firstPage = page;
+    auto *second = new TfrReport(&form);
+    second->setObjectName("frReport2");
+    second->TwoPass = true;
+    report = second;
+    page = second->Pages[0];
+    page->ChangePaper(9, 0, 0, 0);
+    band(frBand::PageHeader, 0, 20);
+    memo(10, 0, 300, 18, {"B [PAGE#]/[TOTALPAGES]"});
+    band(frBand::MasterData, 40, 30, 0, "NumeriDS");
+    memo(10, 40, 200, 18, {"[LINE#] [N]"});
+    band(frBand::ReportSummary, 90, 20);
+    memo(10, 90, 300, 18, {"Totale [SUM([N])]"});
+    report = first;
+    page = firstPage;
+
+    const auto drawings = [](TfrReport &r) {
+        QList<QByteArray> out;
+        for (int i = 0; i < r.EMFPages.Count(); ++i) out << r.EMFPages[i].Drawing;
+        return out;
+    };
+    ASSERT_TRUE(second->BuildReport()) << frBuildErrorText().toStdString();
+    const QList<QByteArray> secondAlone = drawings(*second);
+    ASSERT_TRUE(build());
+    const QList<QByteArray> firstAlone = drawings(*first);
+    const QList<QStringList> firstTexts = pageTexts();
+    ASSERT_EQ(firstTexts.size(), 7);
+    ASSERT_EQ(secondAlone.size(), 3);
+
+    int calls = 0;
+    first->OnBeginPage = [&](int) {
+        // The third page of the second pass.
+        if (++calls == 7 + 3) {
+            EXPECT_TRUE(second->BuildReport()) << frBuildErrorText().toStdString();
+        }
+    };
+    ASSERT_TRUE(build());
+    EXPECT_EQ(pageTexts(), firstTexts);
+    EXPECT_TRUE(drawings(*first) == firstAlone);
+    EXPECT_TRUE(drawings(*second) == secondAlone);
+    EXPECT_EQ(CurrentReport(), first);
+    EXPECT_EQ(TfrBuildState::instance().TotalPages, 7);
 }
 
 TEST_F(Build, StretchedTextContinuesOnTheNextPageInASplitBand)

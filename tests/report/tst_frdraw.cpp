@@ -1,5 +1,6 @@
 // Objects drawn onto a recording page, checked on the recorded records.
 
+#include "report/frbuildcontext.h"
 #include "report/frbuildstate.h"
 #include "report/frdisplayformat.h"
 #include "report/frdrawmode.h"
@@ -36,11 +37,11 @@ protected:
         TFormatSettings it;
         ASSERT_TRUE(TFormatSettings::forLocale("it_IT", it));
         TFormatSettings::setCurrent(it);
-        TfrBuildState::instance().reset();
-        frDraw::mode() = frDraw::Mode{true, false, false};
+        // Objects draw as on a prepared page of this test's report.
+        frSetCurrentReport(&report);
+        report.Context().DrawMode = frDraw::Mode{true, false, false};
         report.Scaled = false;
     }
-    void TearDown() override { frDraw::mode() = frDraw::Mode{}; }
 
     QList<TfrEmfText> drawn(TfrView &v)
     {

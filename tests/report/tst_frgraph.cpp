@@ -1,6 +1,7 @@
 // The chart object: its stream form, how it reads its dataset, and what it
 // draws, checked on the records of a recorded page.
 
+#include "report/frbuildcontext.h"
 #include "report/chart/frgraphdata.h"
 #include "report/chart/frgraphformat.h"
 #include "report/chart/frgraphobject.h"
@@ -108,9 +109,7 @@ protected:
         ASSERT_TRUE(TFormatSettings::forLocale("it_IT", it));
         TFormatSettings::setCurrent(it);
         frSetMessageSink([](const QString &, const QString &, TfrMessageIcon) {});
-        TPrinterSettings::instance().SetPrinterIndex(TPrinterSettings::instance().DefaultPrinterIndex());
         ASSERT_TRUE(TfrGraphObject::Register());
-        TfrBuildState::instance().reset();
         form.setObjectName("frm_main");
         frRegistry::registerOwner(&form);
         diario = new TMemoryDataSet(&form);
@@ -122,15 +121,13 @@ protected:
         report->setObjectName("frReport1");
         report->Scaled = false;
         frSetCurrentReport(report);
-        frDraw::mode() = frDraw::Mode{true, false, false};
+        report->Context().DrawMode = frDraw::Mode{true, false, false};
     }
     void TearDown() override
     {
-        frDraw::mode() = frDraw::Mode{};
         frSetMessageSink(nullptr);
         frRegistry::unregisterOwner(&form);
         frRegistry::setBuilder(nullptr);
-        TfrBuildState::instance().reset();
     }
 
     // A dataset entry "GraficoDS" over Diario, filtered when `filter` is set.

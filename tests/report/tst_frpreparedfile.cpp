@@ -4,6 +4,7 @@
 
 #include "report/fremfdevice.h"
 #include "report/fremfplayer.h"
+#include "report/frbuildcontext.h"
 #include "report/frpreparedfile.h"
 #include "report/frprintersettings.h"
 #include "report/frreport.h"
@@ -80,8 +81,8 @@ class TestPreparedFile : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { TPrinterSettings::instance().setDevices({}); }
-    void cleanup() { TPrinterSettings::instance().setDevices({}); }
+    void init() { TPrinterSettings::setDevices({}); }
+    void cleanup() { TPrinterSettings::setDevices({}); }
 
     void layoutIsByteExact()
     {
@@ -184,22 +185,23 @@ private slots:
         QFETCH(QString, printerInFile);
         QFETCH(bool, useDefaultPrinter);
         QFETCH(QString, selected);
-        TPrinterSettings &prn = TPrinterSettings::instance();
-        prn.setDevices({std::make_shared<FakePrinter>(printerInFile), std::make_shared<FakePrinter>("Inkjet")});
-        QVERIFY(prn.SetPrinterIndex(0));
+        TPrinterSettings::setDevices({std::make_shared<FakePrinter>(printerInFile), std::make_shared<FakePrinter>("Inkjet")});
         TfrReport report;
+        QVERIFY(report.Context().Printer.SetPrinterIndex(0));
         report.EMFPages.Add(makePage(9, 2100, 2970, 0, true, QStringLiteral("x")));
         report.EMFPages.Add(makePage(66, 3220, 4450, 0, true, QStringLiteral("y")));
         const QByteArray data = TfrPreparedFile::save(report);
 
-        if (printerInFile == QLatin1String("Vecchia"))
-            prn.setDevices({std::make_shared<FakePrinter>("Laser")});
-        else
-            prn.SetPrinterIndex(prn.DefaultPrinterIndex());
+        if (printerInFile == QLatin1String("Vecchia")) TPrinterSettings::setDevices({std::make_shared<FakePrinter>("Laser")});
         TfrReport loaded;
         loaded.UseDefaultPrinter = useDefaultPrinter;
         TfrPreparedFile::load(loaded, data);
+        // The file chooses the printer of the report that opens it, and no other's.
+        const TPrinterSettings &prn = loaded.Context().Printer;
         QCOMPARE(prn.PrinterName(), selected);
+        if (printerInFile != QLatin1String("Vecchia")) QCOMPARE(report.Context().Printer.PrinterName(), QString("Laser"));
+        TfrReport bystander;
+        QCOMPARE(bystander.Context().Printer.PrinterName(), QString("Stampante predefinita"));
         if (selected == QLatin1String("Laser")) {
             // The fake printer rejects A3 Extra Trasversale: the page keeps its size as custom paper.
             QCOMPARE(loaded.EMFPages[0].PaperSize, 9);

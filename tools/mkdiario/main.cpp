@@ -7,7 +7,7 @@
 #include "app/diarytables.h"
 #include "data/exceptions.h"
 #include "data/formatsettings.h"
-#include "report/frprintersettings.h"
+#include "report/frbuildcontext.h"
 #include "report/frreport.h"
 
 #include <QGuiApplication>
@@ -34,7 +34,7 @@ int main(int argc, char **argv)
     TfrReport report(&window);
     report.setObjectName(QStringLiteral("frReport1"));
     // Whatever printers this machine has, the template names the pseudo printer.
-    TPrinterSettings::instance().SetPrinterIndex(TPrinterSettings::instance().DefaultPrinterIndex());
+    report.Context().Printer.SetPrinterIndex(report.Context().Printer.DefaultPrinterIndex());
     try {
         DiarioTemplate::build(report, tables.Diario);
         report.SaveTemplate(args[0]);
