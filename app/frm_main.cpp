@@ -19,6 +19,7 @@
 #include "grid/colors.h"
 #include "grid/exrichdbgrid.h"
 #include "report/frbuilder.h"
+#include "report/frloadresult.h"
 #include "report/frmessagesink.h"
 #include "report/preview/frpreview.h"
 #include "report/frregistry.h"
@@ -72,40 +73,6 @@ void showReportMessage(const QString &text, const QString &caption, TfrMessageIc
                     QApplication::activeWindow());
     box.exec();
 }
-
-// While a template loads: notes whether the engine reported it damaged (its
-// load never throws for that), passing every message on as before.
-class TemplateLoadWatch
-{
-public:
-    TemplateLoadWatch()
-    {
-        m_previous = frSetMessageSink([this](const QString &text, const QString &caption, TfrMessageIcon icon) {
-            if (icon == TfrMessageIcon::Error) m_damaged = true;
-            forward(text, caption, icon);
-        });
-    }
-    ~TemplateLoadWatch() { frSetMessageSink(std::move(m_previous)); }
-    TemplateLoadWatch(const TemplateLoadWatch &) = delete;
-    TemplateLoadWatch &operator=(const TemplateLoadWatch &) = delete;
-    bool damaged() const { return m_damaged; }
-
-private:
-    void forward(const QString &text, const QString &caption, TfrMessageIcon icon)
-    {
-        if (m_previous) {
-            m_previous(text, caption, icon);
-            return;
-        }
-        // No sink of its own: the engine's default, with this watch set aside meanwhile.
-        TfrMessageSink self = frSetMessageSink({});
-        frShowMessage(text, caption, icon);
-        frSetMessageSink(std::move(self));
-    }
-
-    TfrMessageSink m_previous;
-    bool m_damaged = false;
-};
 
 QFont pixelFont(int pixels, bool bold = false)
 {
@@ -866,17 +833,17 @@ Tfrm_stampa *Tfrm_main::periodDialog()
 
 bool Tfrm_main::loadReportTemplate(bool &damaged)
 {
-    TemplateLoadWatch watch;
     damaged = false;
     try {
-        frReport1->LoadTemplate(AppFolder + QStringLiteral("diario.frf"));
+        const TfrLoadResult loaded = frReport1->LoadTemplate(AppFolder + QStringLiteral("diario.frf"));
+        frShowLoadResult(loaded);
+        damaged = !loaded;
     } catch (const EAbort &) {
         return false;
     } catch (const Exception &e) {
         TApplication::ShowException(e);
         return false;
     }
-    damaged = watch.damaged();
     return true;
 }
 
@@ -931,7 +898,7 @@ void Tfrm_main::BitBtn1Click()
     bool damaged = false;
     if (!loadReportTemplate(damaged)) return;
     try {
-        frReport1->DesignTemplate();
+        frShowLoadResult(frReport1->DesignTemplate());
     } catch (const EAbort &) {
     } catch (const Exception &e) {
         TApplication::ShowException(e);

@@ -6,7 +6,7 @@
 void TfrBinaryReader::need(qint64 count) const
 {
     if (count < 0 || count > remaining())
-        throw EfrStreamError(QStringLiteral("Stream read error at position %1").arg(pos()));
+        throw EfrStreamError(QStringLiteral("%1 bytes wanted, %2 left").arg(count).arg(remaining()));
 }
 
 void TfrBinaryReader::seek(qint64 absolutePos)
@@ -67,7 +67,8 @@ QStringList TfrBinaryReader::stringList(int fileVersion)
     if (fileVersion > 25) {
         const int count = u16();
         // Each line needs at least its two length bytes.
-        need(qint64(count) * 2);
+        if (qint64(count) * 2 > remaining())
+            throw EfrStreamError(QStringLiteral("string list of %1 lines, %2 bytes left").arg(count).arg(remaining()));
         for (int i = 0; i < count; ++i) {
             // Longer lines than the writer makes are accepted: need() bounds them.
             const int n = u16();

@@ -1280,12 +1280,17 @@ void frBuilder::setDesignerOpen(std::function<bool(TfrReport &)> isOpen) { desig
 
 bool frBuilder::BuildReport(TfrReport &r)
 {
-    r.ReloadIfChanged();
+    const TfrLoadResult reloaded = r.ReloadIfChanged();
     TfrContextScope scope(&r);
     QByteArray snapshot;
     const bool nested = r.Building;
+    if (!nested) frClearBuildError();
+    // A template that changed on disk and can no longer be read is not built.
+    if (!reloaded) {
+        frSetBuildError(reloaded.Messages.isEmpty() ? reloaded.Reason : reloaded.Messages.last().text);
+        return false;
+    }
     if (!nested) {
-        frClearBuildError();
         // Building moves and resizes objects; an open designer gets them back as they were.
         if (designerOpen() && designerOpen()(r)) snapshot = r.SaveTemplateData();
     }

@@ -2,6 +2,7 @@
 
 #include "report/frbandview.h"
 #include "report/frbuildcontext.h"
+#include "report/frloadresult.h"
 #include "report/frbuildstate.h"
 #include "report/frdbdataset.h"
 #include "report/frexpr.h"
@@ -81,12 +82,15 @@ TfrReport::~TfrReport()
     if (CurrentReport() == this) frActivateContext(nullptr);
 }
 
-void TfrReport::SetAutoLoad(const QString &fileName)
+TfrLoadResult TfrReport::SetAutoLoad(const QString &fileName)
 {
-    if (fileName == m_autoLoad) return;
+    if (fileName == m_autoLoad) return {};
     m_autoLoad = fileName;
-    if (fileName.isEmpty()) ClearReport();
-    else LoadTemplate(fileName);
+    if (fileName.isEmpty()) {
+        ClearReport();
+        return {};
+    }
+    return LoadTemplate(fileName);
 }
 
 QStringList TfrReport::GetCategoryList() const
@@ -155,7 +159,7 @@ QString TfrReport::FullName() const
     return parent() ? parent()->objectName() + QLatin1Char('.') + objectName() : objectName();
 }
 
-void TfrReport::LoadTemplate(const QString &fileName)
+TfrLoadResult TfrReport::LoadTemplate(const QString &fileName)
 {
     QString name = withExtension(fileName);
     if (!ReportDir.isEmpty()) {
@@ -185,10 +189,12 @@ void TfrReport::LoadTemplate(const QString &fileName)
     QFile file(name);
     const bool opened = file.open(QIODevice::ReadOnly);
     const QString openError = file.errorString();
-    if (opened) LoadTemplateStream(file);
+    TfrLoadResult result;
+    if (opened) result = LoadTemplateStream(file);
     if (changedDir) QDir::setCurrent(previousDir);
     if (!opened) throw Exception(QStringLiteral("Impossibile aprire il file '%1': %2").arg(name, openError));
     FileName = QFileInfo(name).fileName();
+    return result;
 }
 
 void TfrReport::SaveTemplate(const QString &fileName)
@@ -215,17 +221,22 @@ void TfrReport::SaveTemplate(const QString &fileName)
     FileName = QFileInfo(name).fileName();
 }
 
-bool TfrReport::LoadTemplateStream(QIODevice &stream)
+TfrLoadResult TfrReport::LoadTemplateStream(QIODevice &stream)
 {
     const qint64 base = stream.isSequential() ? 0 : stream.pos();
     const qint64 size = stream.isSequential() ? -1 : stream.size() - base;
-    if (size > MaxTemplateSize) return LoadTemplateData(QByteArray(1, char(4)));   // corrupt on purpose
-    const QByteArray data = stream.read(MaxTemplateSize + 1);
-    if (data.size() > MaxTemplateSize) return LoadTemplateData(QByteArray(1, char(4)));
+    const QByteArray data = size > MaxTemplateSize ? QByteArray() : stream.read(MaxTemplateSize + 1);
+    if (size > MaxTemplateSize || data.size() > MaxTemplateSize) {
+        // Read as a corrupt stream, so the report is left as after any other.
+        TfrLoadResult result = LoadTemplateData(QByteArray(1, char(4)));
+        result.Offset = base;
+        result.Reason = QStringLiteral("corrupt at byte %1: longer than %2 bytes").arg(base).arg(MaxTemplateSize);
+        return result;
+    }
     return TfrTemplateReader(*this).read(data, base);
 }
 
-bool TfrReport::LoadTemplateData(const QByteArray &data) { return TfrTemplateReader(*this).read(data, 0); }
+TfrLoadResult TfrReport::LoadTemplateData(const QByteArray &data) { return TfrTemplateReader(*this).read(data, 0); }
 
 void TfrReport::SaveTemplateStream(QIODevice &stream)
 {
@@ -235,10 +246,11 @@ void TfrReport::SaveTemplateStream(QIODevice &stream)
 
 QByteArray TfrReport::SaveTemplateData() { return TfrTemplateWriter(*this).write(0); }
 
-void TfrReport::ReloadIfChanged()
+TfrLoadResult TfrReport::ReloadIfChanged()
 {
-    if (m_autoLoad.isEmpty() || m_autoLoadPath.isEmpty()) return;
-    if (QFileInfo(m_autoLoadPath).lastModified() != m_autoLoadTime) LoadTemplate(m_autoLoadPath);
+    if (m_autoLoad.isEmpty() || m_autoLoadPath.isEmpty()) return {};
+    if (QFileInfo(m_autoLoadPath).lastModified() == m_autoLoadTime) return {};
+    return LoadTemplate(m_autoLoadPath);
 }
 
 void TfrReport::ClearReport()
@@ -255,12 +267,15 @@ void TfrReport::ClearReport()
     ClearDatasets();
 }
 
-void TfrReport::DesignTemplate()
+TfrLoadResult TfrReport::DesignTemplate()
 {
-    ReloadIfChanged();
+    // A template changed on disk is read again; the designer opens on what
+    // could be read, and the caller shows why the rest could not.
+    TfrLoadResult reloaded = ReloadIfChanged();
     if (Pages.Count() == 0) Pages.Add();
     TfrContextScope scope(this);
     if (frRegistry::designer()) frRegistry::designer()(*this);
+    return reloaded;
 }
 
 bool TfrReport::BuildReport()

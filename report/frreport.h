@@ -7,6 +7,7 @@
 // designing to the modules registered for them.
 
 #include "report/frempages.h"
+#include "report/frloadresult.h"
 #include "report/frpages.h"
 #include "report/frvalues.h"
 #include "report/frvariant.h"
@@ -41,7 +42,7 @@ public:
     bool ModalPreview = true;
     QString ReportDir;
     const QString &AutoLoad() const { return m_autoLoad; }
-    void SetAutoLoad(const QString &fileName);
+    TfrLoadResult SetAutoLoad(const QString &fileName);
     QString PathFromExe;
     int PixelsPerInch;
     bool Scaled = true;
@@ -95,18 +96,19 @@ public:
     // and its printer selection.
     TfrBuildContext &Context() const { return *m_context; }
 
-    // Files. Failures throw Exception with the engine's messages.
-    void LoadTemplate(const QString &fileName);
+    // Files. A file that is missing, in a folder not allowed or that cannot be
+    // opened throws Exception with the engine's messages; what was read comes
+    // back as a result (a corrupt stream leaves one empty page). Nothing is
+    // shown: the caller shows the result's messages (frShowLoadResult).
+    TfrLoadResult LoadTemplate(const QString &fileName);
     void SaveTemplate(const QString &fileName);
-    // Loading never throws: a corrupt stream is shown through the message
-    // sink and leaves one empty page; returns false then.
-    bool LoadTemplateStream(QIODevice &stream);
-    bool LoadTemplateData(const QByteArray &data);
+    TfrLoadResult LoadTemplateStream(QIODevice &stream);
+    TfrLoadResult LoadTemplateData(const QByteArray &data);
     void SaveTemplateStream(QIODevice &stream);
     QByteArray SaveTemplateData();
-    void ReloadIfChanged();
+    TfrLoadResult ReloadIfChanged();
     void ClearReport();
-    void DesignTemplate();
+    TfrLoadResult DesignTemplate();
     void PreviewReport();
     bool BuildReport();
     void LinkDataset(const QString &bandName, TfrDataset *dataset);

@@ -4,7 +4,7 @@
 #include "report/frbinaryreader.h"
 #include "report/frbuildcontext.h"
 #include "report/frdbdataset.h"
-#include "report/frmessagesink.h"
+#include "report/frloadresult.h"
 #include "report/frpage.h"
 #include "report/frprintersettings.h"
 #include "report/frregistry.h"
@@ -14,10 +14,11 @@
 #include <memory>
 
 namespace {
-// The loader gave up after showing its own message (an add-in class the
-// program does not have); the corrupt-template message follows.
+// The loader gave up on an add-in class the program does not have: its own
+// message comes before the corrupt-template one.
 struct Abandoned
 {
+    QString className;
 };
 
 enum Tag { TagPage = 255, TagValues = 254, TagAddIn = 10 };
@@ -25,7 +26,10 @@ enum Tag { TagPage = 255, TagValues = 254, TagAddIn = 10 };
 class Reader
 {
 public:
-    Reader(TfrReport &report, TfrBinaryReader &reader, int version) : m_report(report), r(reader), m_version(version) {}
+    Reader(TfrReport &report, TfrBinaryReader &reader, int version, QList<TfrMessage> &messages)
+        : m_report(report), r(reader), m_version(version), m_messages(messages)
+    {
+    }
 
     void datasetTable()
     {
@@ -53,8 +57,8 @@ public:
                     }
                     dataset = std::move(db);
                 } else {
-                    frShowMessage(TfrTemplateReader::missingDatasetMessage(path), QStringLiteral("Attenzione"),
-                                  TfrMessageIcon::Warning);
+                    m_messages.append({TfrTemplateReader::missingDatasetMessage(path), QStringLiteral("Attenzione"),
+                                       TfrMessageIcon::Warning});
                 }
             } else {
                 dataset = std::make_unique<TfrDataset>();
@@ -109,11 +113,7 @@ public:
 
     void object(int kind, const QString &className)
     {
-        if (kind == frKind::AddIn && !frRegistry::findAddIn(className)) {
-            frShowMessage(TfrTemplateReader::unknownAddInMessage(className), QStringLiteral("Errore"),
-                          TfrMessageIcon::Error);
-            throw Abandoned{};
-        }
+        if (kind == frKind::AddIn && !frRegistry::findAddIn(className)) throw Abandoned{className};
         const int pageIndex = r.u8();
         if (pageIndex >= m_report.Pages.Count())
             throw EfrStreamError(QStringLiteral("Object on page %1 of %2").arg(pageIndex).arg(m_report.Pages.Count()));
@@ -150,6 +150,7 @@ private:
     TfrReport &m_report;
     TfrBinaryReader &r;
     int m_version;
+    QList<TfrMessage> &m_messages;
 };
 } // namespace
 
@@ -171,12 +172,13 @@ QString TfrTemplateReader::unknownAddInMessage(const QString &className)
         .arg(className);
 }
 
-bool TfrTemplateReader::read(const QByteArray &data, qint64 base)
+TfrLoadResult TfrTemplateReader::read(const QByteArray &data, qint64 base)
 {
     TfrContextScope scope(&m_report);
     TfrBinaryReader r(data, base);
     int version = 21;
-    bool ok = true;
+    TfrLoadResult result;
+    QString why;
     m_report.Pages.Clear();
     m_report.ClearDatasets();
     m_report.Values.Clear();
@@ -188,22 +190,26 @@ bool TfrTemplateReader::read(const QByteArray &data, qint64 base)
             version = 21;
             r.seek(base);
         }
-        Reader reader(m_report, r, version);
+        Reader reader(m_report, r, version, result.Messages);
         if (version > 22) reader.datasetTable();
         reader.pages();
-    } catch (const Abandoned &) {
-        ok = false;
-    } catch (const Exception &) {
-        ok = false;
-    } catch (const std::exception &) {
-        ok = false;
+    } catch (const Abandoned &a) {
+        result.Messages.append({unknownAddInMessage(a.className), QStringLiteral("Errore"), TfrMessageIcon::Error});
+        why = QStringLiteral("object class %1 is not in this program").arg(a.className);
+    } catch (const Exception &e) {
+        why = e.message();
+    } catch (const std::exception &e) {
+        why = QString::fromLocal8Bit(e.what());
     }
-    if (!ok) {
-        frShowMessage(corruptMessage(), QStringLiteral("Errore"), TfrMessageIcon::Error);
+    if (!why.isEmpty()) {
+        result.Ok = false;
+        result.Messages.append({corruptMessage(), QStringLiteral("Errore"), TfrMessageIcon::Error});
+        result.Offset = r.pos();
+        result.Reason = QStringLiteral("corrupt at byte %1: %2").arg(result.Offset).arg(why);
         m_report.ClearDatasets();
         m_report.Pages.Clear();
         m_report.Pages.Add();
-        return false;
+        return result;
     }
     if (version <= 22) {
         // Old files name report dataset components directly.
@@ -216,9 +222,9 @@ bool TfrTemplateReader::read(const QByteArray &data, qint64 base)
                 if (qobject_cast<TfrDataset *>(frFindComponent(owner, name))
                     || qobject_cast<TfrDataset *>(frFindGlobalComponent(name)))
                     continue;
-                frShowMessage(missingDatasetMessage(name), QStringLiteral("Attenzione"), TfrMessageIcon::Warning);
+                result.Messages.append({missingDatasetMessage(name), QStringLiteral("Attenzione"), TfrMessageIcon::Warning});
             }
         }
     }
-    return true;
+    return result;
 }

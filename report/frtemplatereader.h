@@ -4,8 +4,10 @@
 // counts are checked against the bytes left, picture end positions must lie
 // ahead inside the stream, object page indexes must name a page read before,
 // and page records stop at 256, so a hostile stream ends the load as corrupt
-// rather than looping or exhausting memory. A corrupt stream is reported
-// through the message sink and leaves one empty page and no datasets.
+// rather than looping or exhausting memory. A corrupt stream leaves one empty
+// page and no datasets; the result says why and where, and shows nothing.
+
+#include "report/frloadresult.h"
 
 #include <QByteArray>
 
@@ -15,9 +17,8 @@ class TfrTemplateReader
 {
 public:
     explicit TfrTemplateReader(TfrReport &report) : m_report(report) {}
-    // `base` is the absolute position of data[0] in its stream. False when the
-    // stream was corrupt (the message has been shown).
-    bool read(const QByteArray &data, qint64 base = 0);
+    // `base` is the absolute position of data[0] in its stream.
+    TfrLoadResult read(const QByteArray &data, qint64 base = 0);
 
     static QString corruptMessage();
     static QString missingDatasetMessage(const QString &name);

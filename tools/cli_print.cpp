@@ -12,7 +12,7 @@
 #include "app/diaryfiles.h"
 #include "data/datetime.h"
 #include "data/exceptions.h"
-#include "report/frmessagesink.h"
+#include "report/frloadresult.h"
 #include "report/frbuildcontext.h"
 #include "report/frreport.h"
 
@@ -42,32 +42,19 @@ QString defaultTemplate(const QString &archive)
     return own;
 }
 
-// The engine's texts break lines with CR and LF in either order.
-QString oneLine(QString text)
-{
-    text.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1String("\n\r"), QLatin1String(" "));
-    return text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-}
-
-// Loads the template as the print command does; false (message on stderr)
-// when it is missing or damaged.
+// Loads the template as the print command does; false (messages and the
+// reason on stderr) when it is missing or damaged.
 bool templateLoads(const QString &path)
 {
     CliReportWindow window;
-    bool damaged = false;
-    TfrMessageSink previous = frSetMessageSink([&](const QString &text, const QString &caption, TfrMessageIcon icon) {
-        if (icon == TfrMessageIcon::Error) damaged = true;
-        cliError(caption + QStringLiteral(": ") + oneLine(text));
-    });
-    bool loaded = true;
     try {
-        window.report()->LoadTemplate(path);
+        const TfrLoadResult loaded = window.report()->LoadTemplate(path);
+        cliShowLoadResult(loaded);
+        return bool(loaded);
     } catch (const Exception &e) {
-        cliError(oneLine(e.message()));
-        loaded = false;
+        cliError(cliOneLine(e.message()));
+        return false;
     }
-    frSetMessageSink(std::move(previous));
-    return loaded && !damaged;
 }
 
 int runPrint(const QStringList &args)

@@ -219,7 +219,9 @@ bool loadFile(TfrReport &report, const QString &path, bool &corrupt)
         cliError(QStringLiteral("%1: %2").arg(path, file.errorString()));
         return false;
     }
-    corrupt = !report.LoadTemplateStream(file);
+    const TfrLoadResult loaded = report.LoadTemplateStream(file);
+    cliShowLoadResult(loaded);
+    corrupt = !loaded;
     return true;
 }
 

@@ -178,7 +178,9 @@ int cliReportBuild(CliReportWindow &window, const QStringList &argsIn)
         cliError(QStringLiteral("%1: %2").arg(templ, file.errorString()));
         return 1;
     }
-    if (!report.LoadTemplateStream(file)) return 1;
+    const TfrLoadResult loaded = report.LoadTemplateStream(file);
+    cliShowLoadResult(loaded);
+    if (!loaded) return 1;
     frBuilder::install();
     report.ShowProgress = false;
     const bool built = report.BuildReport();

@@ -21,6 +21,12 @@ const QList<CliCommand> &cliCommands();
 void cliError(const QString &message);   // one line on stderr
 int cliUsage(const QString &message);     // prints usage to stderr, returns 2
 
+// The engine's texts on one line (they break lines with CR and LF in either order).
+QString cliOneLine(QString text);
+// A load's messages, "Caption: text" a line, then the reason when it failed.
+struct TfrLoadResult;
+void cliShowLoadResult(const TfrLoadResult &result);
+
 // A day given as an argument: ISO "YYYY-MM-DD" or the user's short date.
 bool cliParseDay(const QString &text, double &out);
 QString cliDayError(const QString &text);   // the message for a day that is neither

@@ -2,6 +2,7 @@
 
 #include "tools/clicommand.h"
 #include "data/formatsettings.h"
+#include "report/frloadresult.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,6 +39,18 @@ const QList<CliCommand> &cliCommands() { return commandList(); }
 void cliError(const QString &message)
 {
     QTextStream(stderr) << message << "\n";
+}
+
+QString cliOneLine(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1String("\n\r"), QLatin1String(" "));
+    return text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
+void cliShowLoadResult(const TfrLoadResult &result)
+{
+    for (const TfrMessage &m : result.Messages) cliError(m.caption + QStringLiteral(": ") + cliOneLine(m.text));
+    if (!result.Ok && !result.Reason.isEmpty()) cliError(result.Reason);
 }
 
 int cliUsage(const QString &message)

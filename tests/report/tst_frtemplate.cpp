@@ -4,6 +4,7 @@
 #include "report/frbandview.h"
 #include "report/frdbdataset.h"
 #include "report/frmemoview.h"
+#include "report/frloadresult.h"
 #include "report/frmessagesink.h"
 #include "report/frpage.h"
 #include "report/frpictureview.h"
@@ -122,10 +123,24 @@ protected:
 
     TfrView *object(int index) const { return report->Pages[0]->Objects.value(index); }
 
+    // Loads as a caller does: the engine itself shows nothing, the caller
+    // shows what the result says.
+    TfrLoadResult load(const QByteArray &data)
+    {
+        const qsizetype before = shown.size();
+        const TfrLoadResult result = report->LoadTemplateData(data);
+        EXPECT_EQ(shown.size(), before) << "the engine showed a message itself";
+        frShowLoadResult(result);
+        return result;
+    }
+
     void expectCorrupt(const QByteArray &data, const char *why)
     {
         shown.clear();
-        EXPECT_FALSE(report->LoadTemplateData(data)) << why;
+        const TfrLoadResult result = load(data);
+        EXPECT_FALSE(result) << why;
+        EXPECT_TRUE(result.Reason.startsWith(QStringLiteral("corrupt at byte %1: ").arg(result.Offset))) << why;
+        EXPECT_GE(result.Offset, 0) << why;
         ASSERT_FALSE(shown.isEmpty()) << why;
         EXPECT_EQ(shown.last().text, TfrTemplateReader::corruptMessage()) << why;
         EXPECT_EQ(shown.last().caption, "Errore");
@@ -155,7 +170,7 @@ class TemplateVersions : public TemplateTest, public ::testing::WithParamInterfa
 TEST_P(TemplateVersions, ReadsEveryField)
 {
     const int v = GetParam();
-    ASSERT_TRUE(report->LoadTemplateData(sample(v)));
+    ASSERT_TRUE(load(sample(v)));
     // Without a DatasetTable, the data band must name a dataset component.
     ASSERT_EQ(shown.size(), v > 22 ? 0 : 1);
     if (v <= 22) {
@@ -233,10 +248,10 @@ TEST_F(TemplateTest, OldFilesFindDataBandDatasetsAmongComponents)
 {
     auto *component = new TfrDataset(&form);
     component->setObjectName("DiarioDS");
-    ASSERT_TRUE(report->LoadTemplateData(sample(22)));
+    ASSERT_TRUE(load(sample(22)));
     EXPECT_TRUE(shown.isEmpty());
     delete component;
-    ASSERT_TRUE(report->LoadTemplateData(sample(22)));
+    ASSERT_TRUE(load(sample(22)));
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].caption, "Attenzione");
     EXPECT_EQ(shown[0].icon, TfrMessageIcon::Warning);
@@ -247,7 +262,7 @@ TEST_F(TemplateTest, MissingDatasetComponentWarnsAndGoesOn)
     QByteArray data = sample(27);
     const QByteArray path = "frm_main.Diario";
     data.replace(data.indexOf(path), path.size(), "frm_main.Nessun");
-    ASSERT_TRUE(report->LoadTemplateData(data));
+    ASSERT_TRUE(load(data));
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].text, "Non è stato trovato il frDataset: frm_main.Nessun");
     EXPECT_EQ(shown[0].caption, "Attenzione");
@@ -263,7 +278,7 @@ TEST_F(TemplateTest, TagAboveTenEndsTheTemplate)
     b.u8(0).common(0, 1, 2, 3, 4, 0, 0, "", {"a"}, "Memo9").memoData();
     b.u8(11);
     b.u8(254).i32(1).u8(0).i32(0).str("").str("").str("Mai");
-    ASSERT_TRUE(report->LoadTemplateData(b.d));
+    ASSERT_TRUE(load(b.d));
     EXPECT_EQ(report->Pages[0]->Objects.size(), 1);
     EXPECT_EQ(report->Values.Count(), 0);
 }
@@ -284,7 +299,7 @@ TEST_F(TemplateTest, PaperIsAppliedToThePseudoPrinter)
     for (const auto &c : cases) {
         Bytes b(27);
         b.u8(27).i32(0).i16(1).i16(0).i16(0).i16(0).list({}).page(c.code, c.width, c.height, c.orientation);
-        ASSERT_TRUE(report->LoadTemplateData(b.d));
+        ASSERT_TRUE(load(b.d));
         const TfrPage *p = report->Pages[0];
         EXPECT_EQ(p->PaperSize, c.expCode) << c.code;
         EXPECT_EQ(p->PaperWidth, c.expWidth) << c.code;
@@ -396,7 +411,7 @@ TEST_F(TemplateTest, LongLinesAreCutTo1024Bytes)
     memo->Memo = {QString(2000, 'x')};
     report->Pages[0]->Add(memo);
     const QByteArray data = report->SaveTemplateData();
-    ASSERT_TRUE(report->LoadTemplateData(data));
+    ASSERT_TRUE(load(data));
     EXPECT_EQ(object(0)->Memo.value(0), QString(1024, 'x'));
     // The stored length word says so too.
     const qsizetype at = data.indexOf(QByteArray(1024, 'x'));
@@ -477,10 +492,30 @@ TEST_F(TemplateTest, UnknownAddInShowsItsOwnMessageFirst)
     };
     ASSERT_TRUE(frRegistry::registerObject({"TfrGraphView", [](TfrReport *r) { return new Graph(r); }, "", {}, ""}));
     shown.clear();
-    ASSERT_TRUE(report->LoadTemplateData(b.d));
+    ASSERT_TRUE(load(b.d));
     ASSERT_EQ(report->Pages[0]->Objects.size(), 1);
     EXPECT_EQ(object(0)->Kind, frKind::AddIn);
     EXPECT_EQ(object(0)->Name, "Graph1");
+}
+
+// A tool or a test learns why and where a file was refused.
+TEST_F(TemplateTest, DamagedTemplateSaysWhereAndWhy)
+{
+    QByteArray data = sample(27);
+    // The variables list at the end: a count, then "Categoria" and " Massa".
+    const qsizetype count = data.size() - (2 + 2 + 9 + 2 + 6);
+    data[count] = char(0x60);
+    data[count + 1] = char(0xEA);   // 60000 lines
+    const TfrLoadResult result = load(data);
+    EXPECT_FALSE(result);
+    EXPECT_EQ(result.Offset, count + 2);
+    EXPECT_EQ(result.Reason, QStringLiteral("corrupt at byte %1: string list of 60000 lines, 19 bytes left").arg(count + 2));
+    ASSERT_EQ(result.Messages.size(), 1);
+    EXPECT_EQ(result.Messages[0].text, TfrTemplateReader::corruptMessage());
+
+    const TfrLoadResult cut = load(sample(27).left(40));
+    EXPECT_FALSE(cut);
+    EXPECT_TRUE(cut.Reason.contains("bytes wanted") && cut.Reason.contains("left")) << cut.Reason.toStdString();
 }
 
 TEST_F(TemplateTest, EveryTruncationEndsCleanly)
@@ -488,7 +523,7 @@ TEST_F(TemplateTest, EveryTruncationEndsCleanly)
     const QByteArray full = sample(27);
     for (qsizetype n = 0; n < full.size(); ++n) {
         shown.clear();
-        const bool ok = report->LoadTemplateData(full.left(n));
+        const bool ok = bool(load(full.left(n)));
         if (ok) {
             // Only a cut right after a record is a normal end.
             EXPECT_TRUE(shown.isEmpty()) << n;
@@ -501,7 +536,7 @@ TEST_F(TemplateTest, EveryTruncationEndsCleanly)
     }
     // The cut just before the values record is a normal end.
     const qsizetype values = full.lastIndexOf(char(254));
-    EXPECT_TRUE(report->LoadTemplateData(full.left(values)));
-    EXPECT_FALSE(report->LoadTemplateData(full.left(values + 2)));
+    EXPECT_TRUE(load(full.left(values)));
+    EXPECT_FALSE(load(full.left(values + 2)));
 }
 } // namespace

@@ -112,6 +112,10 @@ private slots:
         r = run(TONALBA_CLI, {"print", archive, "--pdf", own.filePath("q.pdf")}, toolEnvironment());
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(!QFile::exists(own.filePath("q.pdf")), qPrintable(r.err));
+        // The program's message, then why and where.
+        QVERIFY2(r.err.startsWith("Errore: Non è stato possibile terminare la fase di caricamento del report.")
+                     && r.err.contains(QRegularExpression("\\ncorrupt at byte \\d+: ")),
+                 qPrintable(r.err));
 
         r = run(TONALBA_CLI, {"print", archive, "--from", "31/02/2024", "--pdf", pdf}, toolEnvironment());
         QCOMPARE(r.exitCode, 2);
