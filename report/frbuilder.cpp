@@ -11,6 +11,7 @@
 #include "report/fremfdevice.h"
 #include "report/frexpr.h"
 #include "report/frpage.h"
+#include "report/frpagearea.h"
 #include "report/frregistry.h"
 #include "report/frreport.h"
 #include "report/frresolver.h"
@@ -365,19 +366,15 @@ private:
 
     void computeArea(TfrPage *page)
     {
-        const TfrPrinterGeometry &g = page->PrnInfo;
-        const bool m = page->UseMargins;
-        m_left = m && page->Margins[0] ? page->Margins[0] : (m ? g.offsetLeft : 0);
-        m_top = m && page->Margins[1] ? page->Margins[1] : (m ? g.offsetTop : 0);
-        m_right = m && page->Margins[2] ? g.pageWidth - page->Margins[2]
-                                          : (m ? g.offsetLeft + g.printableWidth : g.pageWidth);
-        int bottom = m && page->Margins[3] ? g.pageHeight - page->Margins[3]
-                                             : (m ? g.offsetTop + g.printableHeight : g.pageHeight);
         TfrBand *footer = page->Bands[frBand::PageFooter];
-        if (footer && !footer->Objects.isEmpty()) bottom -= footer->Height;
-        page->CurBottomY = bottom;
-        const int columns = qMax(1, page->ColumnCount);
-        page->ColumnWidth = (m_right - m_left - columns * page->ColumnGap) / columns;
+        const TfrPageArea area = TfrPageArea::compute(page->PrnInfo, page->UseMargins, page->Margins,
+                                                      footer && !footer->Objects.isEmpty() ? footer->Height : 0,
+                                                      page->ColumnCount, page->ColumnGap);
+        m_left = area.Left;
+        m_top = area.Top;
+        m_right = area.Right;
+        page->CurBottomY = area.Bottom;
+        page->ColumnWidth = area.ColumnWidth;
     }
 
     void startOutputPage(TfrPage *page, int designIndex, bool tableContinuation = false)
@@ -583,7 +580,9 @@ private:
         // An invisible band prints no rows, so it could never fill anything.
         if (!(data->Flags & frBand::FillPage) || data->Height <= 0 || (data->View && !data->View->Visible)) return;
         m_emptyRows = true;
-        while (!r.Terminated && m_page->CurY + data->Height <= m_page->CurBottomY - reserve) showBand(data);
+        for (int rows = TfrPageArea::RowsThatFit(m_page->CurY, data->Height, m_page->CurBottomY, reserve);
+             rows > 0 && !r.Terminated; --rows)
+            showBand(data);
         m_emptyRows = false;
     }
 
@@ -945,7 +944,7 @@ private:
             if (b->Stretched()) height = measure(b);
             for (TfrBand *n = b->Next; n && frBand::isDataBand(b->Type) && !n->DataSet; n = n->Next)
                 height += n->Height;
-            while (page->CurY + height > page->CurBottomY && !splittable(b)) {
+            while (!TfrPageArea::Fits(page->CurY, height, page->CurBottomY) && !splittable(b)) {
                 // On a fresh page or column nothing would change: stop instead of looping.
                 if (m_freshPage) {
                     restoreObjects(b);
@@ -970,7 +969,7 @@ private:
             restoreObjects(b);
             return;
         }
-        if (page->CurY + height > page->CurBottomY && splittable(b)) {
+        if (!TfrPageArea::Fits(page->CurY, height, page->CurBottomY) && splittable(b)) {
             splitBand(b, height);
             restoreObjects(b);
             newPageAfter(b);
@@ -1184,7 +1183,7 @@ private:
             subReportBreak();
             return;
         }
-        if (page->CurColumn < qMax(1, page->ColumnCount) - 1) {
+        if (TfrPageArea::WhereNext(page->CurColumn, page->ColumnCount) == TfrPageArea::Break::NextColumn) {
             showBand(page->Bands[frBand::ColumnFooter]);
             ++page->CurColumn;
             page->CurX += page->ColumnWidth + page->ColumnGap;
