@@ -285,6 +285,37 @@ private slots:
         TStandardPreview::dialogs().saveFile = nullptr;
     }
 
+    // A PDF that cannot be written is said in the message box, with the file and why.
+    void pdfFailuresAreShown_data()
+    {
+        QTest::addColumn<bool>("print");
+        QTest::newRow("save as PDF") << false;
+        QTest::newRow("print to a PDF file") << true;
+    }
+    void pdfFailuresAreShown()
+    {
+        QFETCH(bool, print);
+        QTemporaryDir dir;
+        const QString file = dir.filePath("manca/diario.pdf");
+        TfrReport report;
+        fill(report, 2);
+        TStandardPreview preview;
+        preview.setReport(&report, false);
+        if (print) {
+            TStandardPreview::dialogs().print = [&](QWidget *, int count, TfrPrintRequest &r) {
+                r.fromPage = 1;
+                r.toPage = count;
+                r.pdfFile = file;
+                return true;
+            };
+            preview.PrintReport();
+            TStandardPreview::dialogs().print = nullptr;
+        } else {
+            QCOMPARE(preview.SaveTo(file, TStandardPreview::SavePdf), QString());
+        }
+        QCOMPARE(messages, QStringList{"Errore: Impossibile scrivere il file " + file + ": la cartella non esiste."});
+    }
+
     void damagedFileIsRefused()
     {
         QTemporaryDir dir;
