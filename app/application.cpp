@@ -1,5 +1,5 @@
 #include "app/application.h"
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 
 #include <QFont>
 #include <QLibraryInfo>

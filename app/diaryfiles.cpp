@@ -1,6 +1,6 @@
 #include "app/diaryfiles.h"
 #include "data/archive.h"
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "app/diarymodel.h"
-#include "data/datetime.h"
-#include "data/numformat.h"
+#include "core/datetime.h"
+#include "core/numformat.h"
 
 #include <cmath>
 

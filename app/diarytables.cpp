@@ -1,5 +1,5 @@
 #include "app/diarytables.h"
-#include "data/datetime.h"
+#include "core/datetime.h"
 
 #include <QLocale>
 #include <QRegularExpression>

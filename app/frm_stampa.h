@@ -4,7 +4,7 @@
 // It lives for the whole run, so the dates typed last stay until the next
 // print command clears them.
 
-#include "data/datetime.h"
+#include "core/datetime.h"
 
 #include <QDialog>
 

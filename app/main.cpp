@@ -3,7 +3,7 @@
 #include "app/application.h"
 #include "app/frm_main.h"
 #include "app/frm_stampa.h"
-#include "data/formatsettings.h"
+#include "core/formatsettings.h"
 #include "settings/formplacement.h"
 
 #include <QMessageBox>

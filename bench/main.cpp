@@ -9,8 +9,8 @@
 #include "bench/archivegenerator.h"
 #include "bench/measures.h"
 
-#include "data/exceptions.h"
-#include "data/formatsettings.h"
+#include "core/exceptions.h"
+#include "core/formatsettings.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 #include "controls/exitrefusal_p.h"
 #include "controls/glyphs_p.h"
 #include "controls/popupcalendar.h"
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>

@@ -8,7 +8,7 @@
 // years), "/" standing for the date separator. The text has the same length,
 // the separators in place and blanks where nothing was typed.
 
-#include "data/datetime.h"
+#include "core/datetime.h"
 
 enum class TYearDigits { dyDefault, dyFour, dyTwo };
 

@@ -1,6 +1,6 @@
 #include "controls/dbedit.h"
 #include "controls/exitrefusal_p.h"
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 #include "data/field.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "controls/dbnavbar.h"
 #include "controls/exitrefusal_p.h"
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 #include "controls/messageboxdlg.h"
 #include "data/datasource.h"
 

@@ -1,5 +1,5 @@
 #include "controls/flattoolbutton.h"
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 #include "controls/repeattimer.h"
 
 #include <QEnterEvent>

@@ -1,6 +1,6 @@
 #include "controls/messageboxdlg.h"
 #include "controls/messageform_p.h"
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 
 #include <QApplication>
 #include <QCheckBox>

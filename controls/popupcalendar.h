@@ -7,7 +7,7 @@
 // selected cell. As a popup it closes on Enter or a release over a day
 // (accepting) and on Escape or a click elsewhere (cancelling).
 
-#include "data/datetime.h"
+#include "core/datetime.h"
 
 #include <QColor>
 #include <QStringList>

@@ -1,5 +1,5 @@
 #include "controls/repeattimer.h"
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 
 #include <QTimerEvent>
 

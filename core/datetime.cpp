@@ -3,8 +3,8 @@
 // plus noise, and the time of a negative value is its absolute fraction
 // (-1.25 is 29/12/1899 06:00), as the stored archives expect.
 
-#include "data/datetime.h"
-#include "data/exceptions.h"
+#include "core/datetime.h"
+#include "core/exceptions.h"
 
 #include <cmath>
 

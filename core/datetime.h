@@ -3,7 +3,7 @@
 // 30 December 1899, the fraction is the time of day. Conversions, the clock
 // (settable by tests), and the date-time pattern language with its parsing.
 
-#include "data/formatsettings.h"
+#include "core/formatsettings.h"
 #include <QDateTime>
 #include <functional>
 

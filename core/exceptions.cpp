@@ -1,4 +1,4 @@
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 
 #include <QtGlobal>
 

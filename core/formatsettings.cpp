@@ -3,7 +3,7 @@
 // date has two-digit years, for instance); any other valid name goes through
 // QLocale and has its formats translated into our pattern language.
 
-#include "data/formatsettings.h"
+#include "core/formatsettings.h"
 
 #include <QLocale>
 #include <QRegularExpression>

@@ -4,7 +4,7 @@
 // double is 1.00499999999999989...), which no user typing 1,005 expects; the
 // 15-digit text is what the user wrote. So 2.675 gives 2,68 and 9.45 gives 9,5.
 
-#include "data/numformat.h"
+#include "core/numformat.h"
 
 #include <algorithm>
 #include <charconv>

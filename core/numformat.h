@@ -3,7 +3,7 @@
 // "E-", ";" sections, quoted literals), the general and fixed forms, and
 // parsing in the regional formats. Rounding is half away from zero.
 
-#include "data/formatsettings.h"
+#include "core/formatsettings.h"
 #include <QString>
 
 enum class TFloatFormat { General, Exponent, Fixed, Number, Currency };

@@ -2,9 +2,9 @@
 #include "data/daodatabase.h"
 #include "data/daotable_criteria.h"
 #include "data/daotable_cursor_p.h"
-#include "data/datetime.h"
+#include "core/datetime.h"
 #include "data/fieldtypes.h"
-#include "data/numformat.h"
+#include "core/numformat.h"
 
 #include <QBuffer>
 #include <QDate>

@@ -1,7 +1,7 @@
 #include "data/daotable_criteria.h"
-#include "data/datetime.h"
-#include "data/exceptions.h"
-#include "data/numformat.h"
+#include "core/datetime.h"
+#include "core/exceptions.h"
+#include "core/numformat.h"
 
 #include <QRegularExpression>
 

@@ -11,7 +11,7 @@
 // buffer whose record the storage cursor stands on (-1: unknown). Moves within
 // the ring cost nothing; moves past its ends fetch one record each.
 
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 #include "data/field.h"
 #include "data/fielddefs.h"
 

@@ -1,7 +1,7 @@
 #include "data/engine_p.h"
 #include "data/enginerecordset.h"
-#include "data/numformat.h"
-#include "data/datetime.h"
+#include "core/numformat.h"
+#include "core/datetime.h"
 
 #include <QAbstractEventDispatcher>
 #include <QDate>

@@ -5,7 +5,7 @@
 // someone else, follow the classic engine), the object that raised it and the
 // description, which is also the exception's message.
 
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 
 namespace dao {
 

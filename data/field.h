@@ -6,7 +6,7 @@
 // floats and date-times (day count), bool for booleans; an invalid QVariant is
 // null. A null reads as the empty text, 0 and false.
 
-#include "data/datetime.h"
+#include "core/datetime.h"
 #include "data/fieldtype.h"
 
 #include <QObject>

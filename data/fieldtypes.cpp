@@ -1,6 +1,6 @@
 #include "data/fieldtypes.h"
 #include "data/dataset.h"
-#include "data/numformat.h"
+#include "core/numformat.h"
 
 #include <QIODevice>
 #include <cmath>

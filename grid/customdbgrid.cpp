@@ -1,5 +1,5 @@
 #include "grid/customdbgrid.h"
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 
 #include "grid/customdbgrid_p.h"
 #include "grid/gridglyphs.h"

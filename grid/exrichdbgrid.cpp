@@ -2,7 +2,7 @@
 
 #include "grid/blobpicture.h"
 
-#include "data/datetime.h"
+#include "core/datetime.h"
 #include "data/fieldtypes.h"
 
 #include <QDateTimeEdit>

@@ -4,7 +4,7 @@
 // end, so a truncated or hostile stream ends the load rather than the program.
 // Texts are Windows-1252.
 
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 
 #include <QByteArray>
 #include <QStringList>

@@ -17,8 +17,8 @@
 #include "report/frresolver.h"
 #include "report/frsubreportview.h"
 
-#include "data/datetime.h"
-#include "data/exceptions.h"
+#include "core/datetime.h"
+#include "core/exceptions.h"
 #include "data/field.h"
 
 #include <QBuffer>

@@ -1,9 +1,9 @@
 #include "report/frdisplayformat.h"
 
-#include "data/datetime.h"
-#include "data/exceptions.h"
-#include "data/formatsettings.h"
-#include "data/numformat.h"
+#include "core/datetime.h"
+#include "core/exceptions.h"
+#include "core/formatsettings.h"
+#include "core/numformat.h"
 
 #include <cmath>
 

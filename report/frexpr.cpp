@@ -2,8 +2,8 @@
 
 #include "report/frbuildcontext.h"
 #include "report/frexprerror.h"
-#include "data/formatsettings.h"
-#include "data/numformat.h"
+#include "core/formatsettings.h"
+#include "core/numformat.h"
 
 #include <cmath>
 #include <limits>

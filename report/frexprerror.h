@@ -2,7 +2,7 @@
 // A failure of the expression evaluator (unknown name, unbalanced parentheses,
 // incompatible types, division by zero, an expression nested too deeply).
 
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 
 class EfrExprError : public Exception
 {

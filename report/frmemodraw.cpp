@@ -13,7 +13,7 @@
 #include "report/frwordwrap.h"
 
 #include "data/dataset.h"
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 #include "data/field.h"
 
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
 #include "report/frnumbertoletter.h"
 
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 
 #include <cmath>
 

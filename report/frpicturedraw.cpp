@@ -11,7 +11,7 @@
 #include "report/frsubreportview.h"
 
 #include "data/dataset.h"
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 #include "data/field.h"
 
 #include <QPainter>

@@ -13,7 +13,7 @@
 // in the data, or metafile data cut short refuses the whole file with
 // invalidFileMessage() and leaves the report as it was.
 
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 #include "report/frempages.h"
 
 #include <QByteArray>

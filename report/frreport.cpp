@@ -16,7 +16,7 @@
 #include "report/frtemplatereader.h"
 #include "report/frtemplatewriter.h"
 
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 
 #include <QCoreApplication>
 #include <QDir>

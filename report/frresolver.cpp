@@ -14,9 +14,9 @@
 #include "report/frview.h"
 
 #include "data/dataset.h"
-#include "data/datetime.h"
-#include "data/exceptions.h"
-#include "data/numformat.h"
+#include "core/datetime.h"
+#include "core/exceptions.h"
+#include "core/numformat.h"
 
 #include <cmath>
 

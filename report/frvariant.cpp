@@ -1,8 +1,8 @@
 #include "report/frvariant.h"
 
-#include "data/datetime.h"
-#include "data/exceptions.h"
-#include "data/numformat.h"
+#include "core/datetime.h"
+#include "core/exceptions.h"
+#include "core/numformat.h"
 
 #include <cmath>
 #include <limits>

@@ -2,7 +2,7 @@
 
 #include "report/frbinaryreader.h"
 #include "report/frbinarywriter.h"
-#include "data/formatsettings.h"
+#include "core/formatsettings.h"
 
 #include <cmath>
 

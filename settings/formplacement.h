@@ -17,7 +17,7 @@
 // when the close reaches it, and on destroy from its own destructor. Errors in
 // these saves and restores go to the error display and never stop the window.
 
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 #include "settings/windowplacement.h"
 
 #include <QList>

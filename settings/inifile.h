@@ -13,7 +13,7 @@
 // one pair of enclosing quotes removed. Settings files are small (tens of
 // keys), so lookups are plain scans of the line list.
 
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 
 #include <QString>
 #include <QStringList>

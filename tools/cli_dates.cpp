@@ -2,8 +2,8 @@
 
 #include "tools/clicommand.h"
 
-#include "data/datetime.h"
-#include "data/formatsettings.h"
+#include "core/datetime.h"
+#include "core/formatsettings.h"
 
 #include <QDate>
 #include <QRegularExpression>

@@ -2,7 +2,7 @@
 
 #include "tools/clicommand.h"
 #include "data/archive.h"
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 
 namespace {
 int runNew(const QStringList &args)

@@ -10,8 +10,8 @@
 #include "tools/clicommand.h"
 
 #include "app/diaryfiles.h"
-#include "data/datetime.h"
-#include "data/exceptions.h"
+#include "core/datetime.h"
+#include "core/exceptions.h"
 #include "report/frloadresult.h"
 #include "report/frbuildcontext.h"
 #include "report/frreport.h"

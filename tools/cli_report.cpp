@@ -20,9 +20,9 @@
 #include "report/frreport.h"
 #include "report/frsubreportview.h"
 
-#include "data/datetime.h"
-#include "data/exceptions.h"
-#include "data/formatsettings.h"
+#include "core/datetime.h"
+#include "core/exceptions.h"
+#include "core/formatsettings.h"
 
 #include <QCoreApplication>
 #include <QFile>

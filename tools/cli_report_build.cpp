@@ -10,31 +10,19 @@
 #include "report/frbuilder.h"
 #include "report/frbuildstate.h"
 #include "report/fremfplayer.h"
+#include "report/frpdfwriter.h"
 #include "report/frpreparedfile.h"
 #include "report/frreport.h"
 
-#include "data/datetime.h"
-#include "data/exceptions.h"
+#include "core/datetime.h"
+#include "core/exceptions.h"
 
 #include <QFile>
 #include <QImage>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QSaveFile>
 
 namespace {
-// Where a page is played on its sheet, in tenths of a millimetre scaled to the
-// device: the whole sheet with margins in use, else the printable area.
-QRectF targetRect(const TfrPreparedPage &p, qreal sheetWidth, qreal sheetHeight)
-{
-    if (p.UseMargins || p.PrnInfo.pageWidth <= 0 || p.PrnInfo.pageHeight <= 0)
-        return QRectF(0, 0, sheetWidth, sheetHeight);
-    const qreal kx = sheetWidth / p.PrnInfo.pageWidth, ky = sheetHeight / p.PrnInfo.pageHeight;
-    return QRectF(p.PrnInfo.offsetLeft * kx, p.PrnInfo.offsetTop * ky, p.PrnInfo.printableWidth * kx,
-                  p.PrnInfo.printableHeight * ky);
-}
-
 QString pageName(const QString &prefix, int n, const char *ext)
 {
     return QStringLiteral("%1-%2.%3").arg(prefix).arg(n, 4, 10, QLatin1Char('0')).arg(QLatin1String(ext));
@@ -50,42 +38,6 @@ bool writeFile(const QString &name, const QByteArray &data)
     return true;
 }
 
-bool writePdf(TfrReport &r, const QString &file)
-{
-    const QString temp = file + QStringLiteral(".part");
-    {
-        QPdfWriter pdf(temp);
-        pdf.setResolution(600);
-        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        QPainter painter;
-        for (int i = 0; i < r.EMFPages.Count(); ++i) {
-            const TfrPreparedPage &p = r.EMFPages[i];
-            const QPageSize size(QSizeF(p.PaperWidth / 10.0, p.PaperHeight / 10.0), QPageSize::Millimeter,
-                                 QString(), QPageSize::ExactMatch);
-            pdf.setPageSize(size);
-            pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-            if (i == 0) {
-                if (!painter.begin(&pdf)) {
-                    cliError(QStringLiteral("%1: impossibile scrivere il file").arg(file));
-                    return false;
-                }
-            } else {
-                pdf.newPage();
-            }
-            const qreal w = p.PaperWidth / 254.0 * pdf.resolution(), h = p.PaperHeight / 254.0 * pdf.resolution();
-            TfrEmfPlayer::play(p.Drawing, painter, targetRect(p, w, h));
-        }
-        painter.end();
-    }
-    QFile::remove(file);
-    if (!QFile::rename(temp, file)) {
-        QFile::remove(temp);
-        cliError(QStringLiteral("%1: impossibile scrivere il file").arg(file));
-        return false;
-    }
-    return true;
-}
-
 bool writePngs(TfrReport &r, const QString &prefix, int dpi)
 {
     for (int i = 0; i < r.EMFPages.Count(); ++i) {
@@ -96,7 +48,7 @@ bool writePngs(TfrReport &r, const QString &prefix, int dpi)
         img.fill(Qt::white);
         QPainter painter(&img);
         painter.setRenderHint(QPainter::TextAntialiasing);
-        TfrEmfPlayer::play(p.Drawing, painter, targetRect(p, w, h));
+        TfrEmfPlayer::play(p.Drawing, painter, TfrPdfWriter::targetRect(p, QSizeF(w, h)));
         painter.end();
         const QString name = pageName(prefix, i + 1, "png");
         if (!img.save(name, "PNG")) {
@@ -190,7 +142,12 @@ int cliReportBuild(CliReportWindow &window, const QStringList &argsIn)
         cliError(text);
         return 1;
     }
-    if (!pdf.isEmpty()) return writePdf(report, pdf) ? 0 : 1;
+    if (!pdf.isEmpty()) {
+        TfrPdfWriter writer(report);
+        if (writer.write(pdf)) return 0;
+        cliError(writer.errorString());
+        return 1;
+    }
     if (!png.isEmpty()) return writePngs(report, png, dpi) ? 0 : 1;
     if (!emf.isEmpty()) {
         for (int i = 0; i < report.EMFPages.Count(); ++i)

@@ -1,7 +1,7 @@
 // tonalba-cli: the diary's command-line tool. Runs without a display.
 
 #include "tools/clicommand.h"
-#include "data/formatsettings.h"
+#include "core/formatsettings.h"
 #include "report/frloadresult.h"
 
 #include <QDir>

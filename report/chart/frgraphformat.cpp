@@ -1,7 +1,7 @@
 #include "report/chart/frgraphformat.h"
 
-#include "data/formatsettings.h"
-#include "data/numformat.h"
+#include "core/formatsettings.h"
+#include "core/numformat.h"
 
 #include <cmath>
 

@@ -10,7 +10,7 @@
 #include "report/frexpr.h"
 #include "report/frreport.h"
 
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,8 +1,9 @@
 #include "report/preview/frpreview.h"
 
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 #include "report/frbuilder.h"
 #include "report/fremfplayer.h"
+#include "report/frpdfwriter.h"
 #include "report/frpreparedfile.h"
 #include "report/frprintersettings.h"
 #include "report/frregistry.h"
@@ -13,7 +14,6 @@
 #include "report/preview/frprintsystem.h"
 #include "report/preview/frprogressfilterform.h"
 #include "report/preview/frprogressform.h"
-#include "report/preview/frqtprinter.h"
 #include "report/preview/frreportprinter.h"
 
 #include <QApplication>
@@ -27,7 +27,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScrollBar>
@@ -116,32 +115,6 @@ bool defaultPrintDialog(QWidget *parent, int pageCount, TfrPrintRequest &request
     if (printer.outputFormat() == QPrinter::PdfFormat) request.pdfFile = printer.outputFileName();
     else request.printerName = printer.printerName();
     return true;
-}
-
-// Writes pages as PDF, each on its own paper, the design page over the whole
-// sheet (or inside the printable area without margins), as on a printer.
-bool writePdf(TfrReport &report, const QString &fileName, int first, int last)
-{
-    QPdfWriter writer(fileName);
-    writer.setResolution(96);
-    writer.setTitle(report.Title);
-    QPainter painter;
-    for (int i = first; i <= last; ++i) {
-        const TfrPreparedPage &page = report.EMFPages[i];
-        const QPageLayout layout = TfrQtPrinterDevice::pageLayout(
-            TfrPaper{page.PaperSize, page.PaperWidth, page.PaperHeight, page.Orientation});
-        if (layout.isValid()) writer.setPageLayout(layout);
-        if (i == first) {
-            if (!painter.begin(&writer)) return false;
-        } else {
-            writer.newPage();
-        }
-        const TfrPrinterGeometry &g = page.PrnInfo;
-        const QRect target = page.UseMargins ? QRect(0, 0, g.pageWidth, g.pageHeight)
-                                             : QRect(g.offsetLeft, g.offsetTop, g.printableWidth, g.printableHeight);
-        TfrEmfPlayer::play(page.Drawing, painter, QRectF(target));
-    }
-    return painter.end();
 }
 
 } // namespace
@@ -587,11 +560,12 @@ QString TStandardPreview::SaveTo(const QString &fileName, int choice)
                 throw Exception(QStringLiteral("Impossibile scrivere il file %1").arg(name));
             return name;
         }
-        case SavePdf:
+        case SavePdf: {
             if (!name.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) name += QStringLiteral(".pdf");
-            if (!writePdf(*m_report, name, 0, pageCount() - 1))
-                throw Exception(QStringLiteral("Impossibile scrivere il file %1").arg(name));
+            TfrPdfWriter pdf(*m_report);
+            if (!pdf.write(name)) throw Exception(pdf.errorString());
             return name;
+        }
         default: {
             const QList<TfrExportFilterInfo> &filters = frRegistry::exportFilters();
             const int index = choice - SavePdf - 1;
@@ -615,9 +589,11 @@ void TStandardPreview::PrintReport()
     if (!dialogs().print || !dialogs().print(this, pageCount(), request)) return;
     if (!request.pdfFile.isEmpty()) {
         const int first = qMax(request.fromPage, 1) - 1, last = qMin(request.toPage, pageCount()) - 1;
-        if (first <= last && !writePdf(*m_report, request.pdfFile, first, last))
-            frPreviewMessage(QStringLiteral("Impossibile scrivere il file %1").arg(request.pdfFile),
-                             QStringLiteral("Errore"), TMsgDlgType::mtError);
+        if (first > last) return;
+        TfrPdfWriter pdf(*m_report);
+        pdf.setPageRange(first, last);
+        if (!pdf.write(request.pdfFile))
+            frPreviewMessage(pdf.errorString(), QStringLiteral("Errore"), TMsgDlgType::mtError);
         return;
     }
     TPrinterSettings &prn = TPrinterSettings::instance();

@@ -3,7 +3,7 @@
 
 #include "app/application.h"
 #include "app/frm_main.h"
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 
 #include <QPushButton>
 #include <QTest>

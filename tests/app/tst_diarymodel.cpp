@@ -2,7 +2,7 @@
 // shaped like the archive's.
 
 #include "app/diarymodel.h"
-#include "data/formatsettings.h"
+#include "core/formatsettings.h"
 #include "tests/data/memorydataset.h"
 
 #include <gtest/gtest.h>

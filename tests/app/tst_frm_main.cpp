@@ -14,7 +14,7 @@
 #include "data/archive.h"
 #include "data/daodatabase.h"
 #include "data/daotable.h"
-#include "data/formatsettings.h"
+#include "core/formatsettings.h"
 #include "grid/colors.h"
 #include "grid/exrichdbgrid.h"
 

@@ -11,8 +11,8 @@
 
 #include "app/diarytables.h"
 #include "data/archive.h"
-#include "data/datetime.h"
-#include "data/formatsettings.h"
+#include "core/datetime.h"
+#include "core/formatsettings.h"
 #include "report/frband.h"
 #include "report/frbandview.h"
 #include "report/chart/frgraphview.h"

@@ -8,7 +8,7 @@
 #include "controls/flattoolbutton.h"
 #include "controls/popupcalendar.h"
 #include "data/datasource.h"
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 #include "tests/controls/manualtimer.h"
 #include "tests/data/memorydataset.h"
 

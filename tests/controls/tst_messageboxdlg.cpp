@@ -4,7 +4,7 @@
 
 #include "controls/messageboxdlg.h"
 #include "controls/messageform_p.h"
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -7,7 +7,7 @@
 #include "data/daotable_criteria.h"
 #include "data/datalink.h"
 #include "data/datasource.h"
-#include "data/formatsettings.h"
+#include "core/formatsettings.h"
 #include "tests/data/tst_engine_util.h"
 
 #include <QTemporaryDir>

@@ -2,10 +2,10 @@
 // names its settings explicitly, so the machine's locale never matters; the
 // clock is fixed where a case depends on the current year.
 
-#include "data/datetime.h"
-#include "data/exceptions.h"
-#include "data/formatsettings.h"
-#include "data/numformat.h"
+#include "core/datetime.h"
+#include "core/exceptions.h"
+#include "core/formatsettings.h"
+#include "core/numformat.h"
 
 #include <gtest/gtest.h>
 

@@ -6,9 +6,9 @@
 // fetches the in-memory table records.
 
 #include "app/diarymodel.h"
-#include "app/frm_main.h"
+#include "grid/colors.h"
 #include "data/datasource.h"
-#include "data/formatsettings.h"
+#include "core/formatsettings.h"
 #include "grid/exrichdbgrid.h"
 #include "tests/data/memorydataset.h"
 
@@ -98,6 +98,36 @@ inline QFont diaryFont()
     return f;
 }
 
+// A grid set up like the diary's list: read-only, title buttons, 17-pixel
+// rows in alternating colours, a navy selection, the diary's six columns.
+inline void configureDiaryGrid(TExRichDBGrid *grid)
+{
+    grid->SetOptions(dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines | dgCancelOnExit);
+    grid->SetReadOnly(true);
+    grid->SetTitleButtons(true);
+    grid->SetScrollBars(TScrollStyle::ssHorizontal);
+    grid->SetBorderStyle(TBorderStyle::bsNone);
+    grid->SetTitleFont(diaryFont());
+    grid->SetDefaultRowHeight(17);
+    grid->SetRowColor1(clBtnFace);
+    grid->SetRowColor2(clWindow);
+    grid->SetUseRowColors(true);
+    grid->SetHighlightColor(clNavy);
+    grid->SetHighlightFontColor(clWhite);
+    const struct
+    {
+        const char *field;
+        const char *title;
+    } columns[] = {{"Data", nullptr}, {"Peso", nullptr}, {"BMI", nullptr},
+                   {"MIN", "Minima"}, {"MAX", "Massima"}, {"Note", nullptr}};
+    for (const auto &c : columns) {
+        TColumn *column = grid->Columns().Add();
+        column->SetFieldName(QString::fromLatin1(c.field));
+        if (c.title) column->Title()->SetCaption(QString::fromLatin1(c.title));
+    }
+    grid->Columns()[5]->SetWidth(500);
+}
+
 struct DiaryList
 {
     std::unique_ptr<Tfrm_main> window = std::make_unique<Tfrm_main>();
@@ -130,8 +160,7 @@ struct DiaryList
         ds_diario->SetDataSet(diario);
 
         grid->setObjectName(QStringLiteral("grid_diario"));
-        // Set up as the list page sets it up.
-        ::Tfrm_main::ConfigureListGrid(grid);
+        configureDiaryGrid(grid);
         grid->SetDataSource(ds_diario);
     }
 

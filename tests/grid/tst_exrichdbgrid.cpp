@@ -4,7 +4,7 @@
 
 #include "gridfixture.h"
 
-#include "data/datetime.h"
+#include "core/datetime.h"
 
 #include <QBuffer>
 #include <QScrollBar>

@@ -6,7 +6,7 @@
 #include "app/diarytables.h"
 #include "data/archive.h"
 #include "data/datasource.h"
-#include "data/formatsettings.h"
+#include "core/formatsettings.h"
 #include "grid/colors.h"
 #include "grid/exrichdbgrid.h"
 

@@ -13,7 +13,7 @@
 #include "report/frreport.h"
 #include "report/frresolver.h"
 
-#include "data/exceptions.h"
+#include "core/exceptions.h"
 #include "tests/data/memorydataset.h"
 
 #include <QFont>

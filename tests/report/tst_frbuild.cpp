@@ -15,8 +15,8 @@
 #include "report/frreport.h"
 #include "report/frsubreportview.h"
 
-#include "data/exceptions.h"
-#include "data/formatsettings.h"
+#include "core/exceptions.h"
+#include "core/formatsettings.h"
 #include "tests/data/memorydataset.h"
 
 #include <QGuiApplication>

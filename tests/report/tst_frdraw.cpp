@@ -11,8 +11,8 @@
 #include "report/frreport.h"
 #include "report/frwordwrap.h"
 
-#include "data/exceptions.h"
-#include "data/formatsettings.h"
+#include "core/exceptions.h"
+#include "core/formatsettings.h"
 
 #include <QBuffer>
 #include <QFontMetrics>

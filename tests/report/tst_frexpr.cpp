@@ -15,7 +15,7 @@
 #include "report/frreport.h"
 #include "report/frresolver.h"
 
-#include "data/formatsettings.h"
+#include "core/formatsettings.h"
 #include "tests/data/memorydataset.h"
 
 #include <gtest/gtest.h>

@@ -21,7 +21,7 @@
 #include "report/frregistry.h"
 #include "report/frreport.h"
 
-#include "data/formatsettings.h"
+#include "core/formatsettings.h"
 #include "tests/data/memorydataset.h"
 
 #include <QGuiApplication>

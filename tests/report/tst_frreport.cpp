@@ -11,7 +11,7 @@
 #include "report/frregistry.h"
 #include "report/frreport.h"
 
-#include "data/formatsettings.h"
+#include "core/formatsettings.h"
 #include "tests/data/memorydataset.h"
 
 #include <QCoreApplication>

@@ -13,7 +13,7 @@
 #include "report/frsubreportview.h"
 #include "report/frtemplatereader.h"
 
-#include "data/formatsettings.h"
+#include "core/formatsettings.h"
 #include "tests/data/memorydataset.h"
 
 #include <QStringEncoder>

@@ -5,8 +5,8 @@
 #include "tools/mkdiario/diariotemplate.h"
 
 #include "app/diarytables.h"
-#include "data/exceptions.h"
-#include "data/formatsettings.h"
+#include "core/exceptions.h"
+#include "core/formatsettings.h"
 #include "report/frbuildcontext.h"
 #include "report/frreport.h"
 
