@@ -31,22 +31,24 @@ quint32 u32At(const QByteArray &data, qint64 at)
     return qFromLittleEndian<quint32>(data.constData() + at);
 }
 
-[[noreturn]] void invalid()
+[[noreturn]] void invalid(const QString &why, qint64 at)
 {
-    throw EfrPreparedFileError(TfrPreparedFile::invalidFileMessage());
+    throw EfrPreparedFileError(TfrLoadResult::failure(TfrPreparedFile::invalidFileMessage(),
+                                                      QStringLiteral("corrupt at byte %1: %2").arg(at).arg(why), at));
 }
 
 // The metafile's own length from its header, checked against the bytes the
-// page record leaves for it.
-qint64 metafileLength(const QByteArray &span)
+// page record leaves for it; `at` is where the span starts in the stream.
+qint64 metafileLength(const QByteArray &span, qint64 at)
 {
-    if (span.size() < kEmfMinHeader) invalid();
+    if (span.size() < kEmfMinHeader) invalid(QStringLiteral("page drawing of %1 bytes").arg(span.size()), at);
     const quint32 type = u32At(span, 0);
     const quint32 headerSize = u32At(span, 4);
     const quint32 signature = u32At(span, 40);
     const quint32 bytes = u32At(span, 48);
-    if (type != kEmrHeader || signature != kEmfSignature) invalid();
-    if (headerSize < kEmfMinHeader || headerSize > bytes || bytes > quint32(span.size())) invalid();
+    if (type != kEmrHeader || signature != kEmfSignature) invalid(QStringLiteral("page drawing is not a metafile"), at);
+    if (headerSize < kEmfMinHeader || headerSize > bytes || bytes > quint32(span.size()))
+        invalid(QStringLiteral("metafile of %1 bytes in %2").arg(bytes).arg(span.size()), at);
     return bytes;
 }
 
@@ -105,13 +107,14 @@ QByteArray TfrPreparedFile::write(const TfrEMFPages &pages, const QString &print
 TfrPreparedFile::Content TfrPreparedFile::parse(const QByteArray &data, qint64 base)
 {
     Content content;
+    TfrBinaryReader r(data, base);
     try {
-        TfrBinaryReader r(data, base);
         content.printerName = r.stringList(27).value(0);
         const qint32 count = r.i32();
         // Every page needs its record header and a metafile header: a count
         // that cannot fit is refused before anything is allocated for it.
-        if (count < 1 || count > r.remaining() / (kPageHeaderSize + kEmfMinHeader)) invalid();
+        if (count < 1 || count > r.remaining() / (kPageHeaderSize + kEmfMinHeader))
+            invalid(QStringLiteral("page count %1 does not fit %2 bytes").arg(count).arg(r.remaining()), r.pos());
         const qint64 end = base + data.size();
         content.pages.reserve(count);
         for (qint32 i = 0; i < count; ++i) {
@@ -123,17 +126,20 @@ TfrPreparedFile::Content TfrPreparedFile::parse(const QByteArray &data, qint64 b
             page.PaperHeight = r.i32();
             page.Orientation = r.u8() ? 1 : 0;
             page.UseMargins = r.u8() != 0;
-            if (next <= recordAt || next > end || next < r.pos()) invalid();
+            if (next <= recordAt || next > end || next < r.pos())
+                invalid(QStringLiteral("page %1 ends at %2").arg(i + 1).arg(next), recordAt);
             if (page.PaperWidth <= 0 || page.PaperHeight <= 0 || page.PaperWidth > kMaxPaperSize
                 || page.PaperHeight > kMaxPaperSize)
-                invalid();
+                invalid(QStringLiteral("page %1 on paper %2 x %3").arg(i + 1).arg(page.PaperWidth).arg(page.PaperHeight),
+                        recordAt);
+            const qint64 drawingAt = r.pos();
             const QByteArray span = r.bytes(next - r.pos());
-            page.Drawing = span.left(metafileLength(span));
+            page.Drawing = span.left(metafileLength(span, drawingAt));
             content.pages << page;
             r.seek(next);
         }
-    } catch (const EfrStreamError &) {
-        invalid();
+    } catch (const EfrStreamError &e) {
+        invalid(e.message(), r.pos());
     }
     return content;
 }

@@ -13,6 +13,7 @@
 // in the data, or metafile data cut short refuses the whole file with
 // invalidFileMessage() and leaves the report as it was.
 
+#include "report/frloadresult.h"
 #include "core/exceptions.h"
 #include "report/frempages.h"
 
@@ -23,10 +24,19 @@
 class QIODevice;
 class TfrReport;
 
+// A file that is not a valid prepared report: the message to show, and in
+// result() the reason and the byte offset where reading stopped.
 class EfrPreparedFileError : public Exception
 {
 public:
-    using Exception::Exception;
+    explicit EfrPreparedFileError(const TfrLoadResult &result)
+        : Exception(result.Messages.isEmpty() ? result.Reason : result.Messages.first().text), m_result(result)
+    {
+    }
+    const TfrLoadResult &result() const { return m_result; }
+
+private:
+    TfrLoadResult m_result;
 };
 
 class TfrPreparedFile

@@ -283,10 +283,12 @@ private slots:
         TfrPreparedPage kept = makePage(11, 1480, 2100, 0, true, QStringLiteral("prima"));
         report.EMFPages.Add(kept);
         QString message;
+        TfrLoadResult refused;
         try {
             TfrPreparedFile::load(report, data);
         } catch (const EfrPreparedFileError &e) {
             message = e.message();
+            refused = e.result();
         }
         if (valid) {
             QCOMPARE(message, QString());
@@ -294,6 +296,12 @@ private slots:
             return;
         }
         QCOMPARE(message, QStringLiteral("Il file non è un report valido o è danneggiato."));
+        // Why and where, for a tool or a bug report.
+        QVERIFY(!refused.Ok);
+        QVERIFY2(refused.Offset >= 0 && refused.Offset <= data.size(), qPrintable(refused.Reason));
+        QVERIFY2(refused.Reason.startsWith(QStringLiteral("corrupt at byte %1: ").arg(refused.Offset))
+                     && refused.Reason.size() > 20,
+                 qPrintable(refused.Reason));
         QCOMPARE(report.EMFPages.Count(), 1);
         QCOMPARE(report.EMFPages[0].Drawing, kept.Drawing);
     }
