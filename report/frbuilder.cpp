@@ -9,6 +9,7 @@
 #include "report/frdbdataset.h"
 #include "report/frdrawmode.h"
 #include "report/fremfdevice.h"
+#include "report/froutputpages.h"
 #include "report/frexpr.h"
 #include "report/frpage.h"
 #include "report/frpagearea.h"
@@ -45,18 +46,6 @@ std::function<bool(TfrReport &)> &designerOpen()
     return f;
 }
 
-struct OutputPage
-{
-    std::unique_ptr<TfrEmfDevice> device;
-    std::unique_ptr<QPainter> painter;
-    TfrPreparedPage meta;
-    int designPage = 0;
-    bool footerPrinted = false;
-    QList<int> rowPages;   // pages that continue this page's table rows to the right
-    bool tableContinuation = false;
-    int bodyTop = 0;       // CurY below the page and column headers of a page begun by a break
-};
-
 struct LevelTypes
 {
     int header, data, footer;
@@ -69,7 +58,7 @@ constexpr LevelTypes Levels[3] = {{frBand::MasterHeader, frBand::MasterData, frB
 class Pass
 {
 public:
-    Pass(TfrReport &report, bool firstOfTwo) : r(report), m_firstOfTwo(firstOfTwo) {}
+    Pass(TfrReport &report, bool firstOfTwo) : r(report), m_firstOfTwo(firstOfTwo), m_pages(!firstOfTwo) {}
 
     QList<TfrPreparedPage> run()
     {
@@ -117,10 +106,9 @@ public:
         st.CurPage = nullptr;
         st.CurBand = nullptr;
         st.CurView = nullptr;
-        QList<TfrPreparedPage> pages;
-        for (OutputPage &p : m_pages) pages << p.meta;
+        QList<TfrPreparedPage> pages = m_pages.prepared();
         if (r.InterleavePages && !frBuildErrorSet()) {
-            const QList<int> order = interleaveOrder();
+            const QList<int> order = m_pages.interleaveOrder();
             if (m_firstOfTwo) {
                 st.InterleavedPosition = QList<int>(order.size(), 0);
                 for (int at = 0; at < order.size(); ++at) st.InterleavedPosition[order[at]] = at;
@@ -379,31 +367,11 @@ private:
 
     void startOutputPage(TfrPage *page, int designIndex, bool tableContinuation = false)
     {
-        if (int(m_pages.size()) >= frBuilder::MaxPages) {
+        if (m_pages.count() >= frBuilder::MaxPages) {
             frSetBuildError(QStringLiteral("Il report supera %1 pagine.").arg(frBuilder::MaxPages));
             throw EAbort();
         }
-        OutputPage out;
-        const TfrPrinterGeometry &g = page->PrnInfo;
-        out.meta.PaperSize = page->ScaleX != 100 || page->ScaleY != 100 ? 256 : page->PaperSize;
-        out.meta.PaperWidth = qRound(page->PaperWidth * page->ScaleX / 100.0);
-        out.meta.PaperHeight = qRound(page->PaperHeight * page->ScaleY / 100.0);
-        out.meta.Orientation = page->Orientation;
-        out.meta.UseMargins = page->UseMargins;
-        const auto sx = [&](int v) { return qRound(v * page->ScaleX / 100.0); };
-        const auto sy = [&](int v) { return qRound(v * page->ScaleY / 100.0); };
-        out.meta.PrnInfo = TfrPrinterGeometry{sx(g.pageWidth), sy(g.pageHeight), sx(g.offsetLeft), sy(g.offsetTop),
-                                              sx(g.printableWidth), sy(g.printableHeight)};
-        out.designPage = designIndex;
-        // A page that only continues table rows gets its footer parts through them.
-        out.footerPrinted = tableContinuation;
-        out.tableContinuation = tableContinuation;
-        if (!m_firstOfTwo) {
-            out.device = std::make_unique<TfrEmfDevice>(QSize(qMax(1, g.pageWidth), qMax(1, g.pageHeight)));
-            out.painter = std::make_unique<QPainter>(out.device.get());
-        }
-        m_pages.push_back(std::move(out));
-        m_current = int(m_pages.size()) - 1;
+        m_current = m_pages.start(*page, designIndex, tableContinuation);
         TfrBuildState::instance().CurPageNo = m_current;
         if (m_firstPageOfDesign < 0) m_firstPageOfDesign = m_current;
         reportProgress();
@@ -419,52 +387,9 @@ private:
                                     + QStringLiteral("  ") + QString::number(n));
     }
 
-    void finishOpenPages()
-    {
-        for (OutputPage &p : m_pages) {
-            if (!p.painter) continue;
-            p.painter->end();
-            p.meta.Drawing = p.device->finish();
-            p.painter.reset();
-            p.device.reset();
-        }
-    }
+    void finishOpenPages() { m_pages.finish(); }
 
-    QPainter *canvas()
-    {
-        if (m_current < 0 || m_current >= int(m_pages.size())) return nullptr;
-        if (m_firstOfTwo) {
-            // Nothing is drawn in a first pass, but objects still lay themselves
-            // out as on paper (how many lines of a split text fit, for one).
-            if (!m_blankPainter) {
-                m_blank = QImage(1, 1, QImage::Format_RGB32);
-                m_blankPainter = std::make_unique<QPainter>(&m_blank);
-            }
-            return m_blankPainter.get();
-        }
-        return m_pages[m_current].painter.get();
-    }
-
-    // Output pages taken one from each design page in turn, cycle after cycle.
-    QList<int> interleaveOrder() const
-    {
-        QList<QList<int>> byDesign;
-        for (int i = 0; i < int(m_pages.size()); ++i) {
-            const int d = m_pages[i].designPage;
-            while (byDesign.size() <= d) byDesign.append(QList<int>());
-            byDesign[d] << i;
-        }
-        QList<int> order;
-        for (bool any = true; any;) {
-            any = false;
-            for (QList<int> &list : byDesign)
-                if (!list.isEmpty()) {
-                    order << list.takeFirst();
-                    any = true;
-                }
-        }
-        return order;
-    }
+    QPainter *canvas() { return m_pages.canvas(m_current); }
 
     // --- building a design page --------------------------------------------
 
@@ -501,7 +426,7 @@ private:
         TfrBand *footer = page->Bands[frBand::PageFooter];
         if (page->FooterOnLastPage && !footer->Objects.isEmpty()) {
             const int keep = m_current;
-            for (int i = qMax(0, m_firstPageOfDesign); i < int(m_pages.size()); ++i) {
+            for (int i = qMax(0, m_firstPageOfDesign); i < m_pages.count(); ++i) {
                 if (m_pages[i].footerPrinted) continue;
                 m_current = i;
                 TfrBuildState::instance().CurPageNo = i;
@@ -1156,8 +1081,8 @@ private:
         const SubReportFrame &top = m_subFrames.front();
         const int savedLeft = m_left;
         int next = m_current + 1;
-        while (next < int(m_pages.size()) && m_pages[next].tableContinuation) ++next;
-        if (next < int(m_pages.size())) {
+        while (next < m_pages.count() && m_pages[next].tableContinuation) ++next;
+        if (next < m_pages.count()) {
             m_current = next;
             st.CurPageNo = next;
         } else {
@@ -1225,9 +1150,7 @@ public:
 private:
     TfrReport &r;
     bool m_firstOfTwo;
-    std::vector<OutputPage> m_pages;
-    QImage m_blank;
-    std::unique_ptr<QPainter> m_blankPainter;
+    TfrOutputPages m_pages;
     int m_current = -1;
     int m_firstPageOfDesign = -1;
     TfrPage *m_page = nullptr;
