@@ -284,7 +284,7 @@ TEST_F(Build, TotalPagesInTwoPassesAndOne)
 }
 
 // Each report keeps its own build state: a report built from inside another
-// report's build (here from its OnBeginPage, in the middle of its second
+// report's build (here from its progress event, in the middle of its second
 // pass) leaves both with the pages each gives when built alone.
 TEST_F(Build, ReportBuiltInsideAnotherReportsBuildChangesNeitherOfThem)
 {
@@ -330,13 +330,14 @@ TEST_F(Build, ReportBuiltInsideAnotherReportsBuildChangesNeitherOfThem)
     ASSERT_EQ(secondAlone.size(), 3);
 
     int calls = 0;
-    first->OnBeginPage = [&](int) {
-        // The third page of the second pass.
+    first->OnProgress = [&](int, bool) {
+        // On starting the third page of the second pass.
         if (++calls == 7 + 3) {
             EXPECT_TRUE(second->BuildReport()) << frBuildErrorText().toStdString();
         }
     };
     ASSERT_TRUE(build());
+    ASSERT_EQ(calls, 14);
     EXPECT_EQ(pageTexts(), firstTexts);
     EXPECT_TRUE(drawings(*first) == firstAlone);
     EXPECT_TRUE(drawings(*second) == secondAlone);
