@@ -11,6 +11,7 @@
 #include "report/fremfdevice.h"
 #include "report/froutputpages.h"
 #include "report/frexpr.h"
+#include "report/frgroupchain.h"
 #include "report/frpage.h"
 #include "report/frpagearea.h"
 #include "report/frregistry.h"
@@ -560,24 +561,13 @@ private:
                 work(b, 3);
                 bool accumulated = false;
                 if (groups) {
-                    TfrBand *breaking = nullptr;
-                    for (TfrBand *g = groups; g && g->View; g = g->Next) {
-                        if (g->GroupCondition.trimmed().isEmpty()) break;
-                        if (ds->Eof() || !(evaluate(g->GroupCondition, b) == g->LastGroupValue)) {
-                            breaking = g;
-                            break;
-                        }
-                    }
+                    TfrBand *breaking = TfrGroupChain::Breaking(
+                        groups, ds->Eof(), [&](const QString &condition) { return evaluate(condition, b); });
                     if (breaking) {
-                        int reserve = m_page->Bands[lt.footer]->Objects.isEmpty() ? 0 : m_page->Bands[lt.footer]->Height;
-                        for (TfrBand *g = breaking; g; g = g->Next)
-                            if (g->Footer && !g->Footer->Objects.isEmpty()) reserve += g->Footer->Height;
-                        fillPage(b, reserve);
+                        fillPage(b, TfrGroupChain::FooterRoom(breaking, m_page->Bands[lt.footer]));
                         showBand(m_page->Bands[lt.footer]);
                         // Footers innermost first, up to the breaking group's own.
-                        QList<TfrBand *> inner;
-                        for (TfrBand *g = breaking; g && g->View; g = g->Next) inner.prepend(g);
-                        for (TfrBand *g : inner) {
+                        for (TfrBand *g : TfrGroupChain::InnermostFirst(breaking)) {
                             if (g->Footer) {
                                 showBand(g->Footer);
                                 g->Footer->LineNo = 0;
