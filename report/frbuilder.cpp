@@ -18,6 +18,7 @@
 #include "report/frreport.h"
 #include "report/frresolver.h"
 #include "report/frsubreportview.h"
+#include "report/frtablerow.h"
 
 #include "core/datetime.h"
 #include "core/exceptions.h"
@@ -735,31 +736,27 @@ private:
         if (m_current < 0) return;
         TfrBuildState &st = TfrBuildState::instance();
         const int mainPage = m_current;
-        int rowPage = 0;
-        int x = header->View ? header->X : data->View ? data->X : footer->X;
-        bool fresh = false;
         // In a column the row keeps to the column; the page footer belongs to the page.
         const bool inColumn = h->Type != frBand::PageFooter;
         const int offset = inColumn ? columnOffset() : 0;
         const int right = inColumn && qMax(1, page->ColumnCount) > 1 ? m_left + page->ColumnWidth : m_right;
+        TfrTableRow row(header->View ? header->X : data->View ? data->X : footer->X, m_left, right);
         const auto draw = [&](TfrBand *v, const QList<TfrView *> &part) {
             for (TfrView *o : part) {
                 if (auto *m = dynamic_cast<TfrCustomMemoView *>(o)) m->DrawMode = TfrCustomMemoView::DrawNormal;
-                drawObject(o, v, x - v->X + offset, h->Y);
+                drawObject(o, v, row.X() - v->X + offset, h->Y);
             }
-            x += v->Width;
+            row.Advance(v->Width);
         };
         const auto place = [&](TfrBand *v, const QList<TfrView *> &part) {
             if (!v->View) return;
-            // A part wider than the whole row is drawn (and clipped) rather than moved on for ever.
-            if (!fresh && x > m_left && x + v->Width > right) {
-                useRowPage(mainPage, ++rowPage);
-                x = m_left;
-                fresh = true;
+            if (row.NeedsNextRowPage(v->Width)) {
+                row.StartNextRowPage();
+                useRowPage(mainPage, row.RowPage());
                 if (page->RepeatTableHeader && v != header && header->View) draw(header, headerPart);
             }
             draw(v, part);
-            fresh = false;
+            row.Placed();
         };
         page->ColumnNo = 1;
         place(header, headerPart);
