@@ -2,6 +2,7 @@
 
 #include "report/frband.h"
 #include "report/frbandtypes.h"
+#include "report/frbandstretch.h"
 #include "report/frbandview.h"
 #include "report/frbuildcontext.h"
 #include "report/frcustommemoview.h"
@@ -662,7 +663,6 @@ private:
     int measure(TfrBand *b)
     {
         TfrBuildState &st = TfrBuildState::instance();
-        int height = b->Height;
         for (TfrView *o : b->Objects) {
             auto *m = dynamic_cast<TfrCustomMemoView *>(o);
             if (!m || isTableObject(o, b)) continue;
@@ -674,14 +674,9 @@ private:
             QPainter none;
             m->Draw(none);
             m->DrawMode = TfrCustomMemoView::DrawMeasured;
-            const int grown = m->Height - before;
-            if (grown > 0)
-                for (TfrView *other : b->Objects)
-                    if (other != o && other->Top >= o->Top + before && other->Left < o->Left + o->Width
-                        && other->Left + other->Width > o->Left)
-                        other->Top += grown;
+            TfrBandStretch::PushDown(b->Objects, o, before, m->Height - before);
         }
-        for (TfrView *o : b->Objects) height = qMax(height, o->Top + o->Height);
+        const int height = TfrBandStretch::Height(b->Objects, b->Height);
         b->MeasuredHeight = height;
         return height;
     }
