@@ -1062,9 +1062,8 @@ private:
         TfrPage *target = m_page;
         const SubReportFrame &top = m_subFrames.front();
         const int savedLeft = m_left;
-        int next = m_current + 1;
-        while (next < m_pages.count() && m_pages[next].tableContinuation) ++next;
-        if (next < m_pages.count()) {
+        const int next = m_pages.nextBodyPage(m_current);
+        if (next >= 0) {
             m_current = next;
             st.CurPageNo = next;
         } else {

@@ -3,6 +3,8 @@
 #include "report/fremfdevice.h"
 #include "report/frpage.h"
 
+TfrOutputPages::TfrOutputPages(bool drawing) : m_drawing(drawing) {}
+
 TfrOutputPages::~TfrOutputPages() = default;
 
 int TfrOutputPages::start(const TfrPage &page, int designIndex, bool tableContinuation)
@@ -61,6 +63,13 @@ QList<TfrPreparedPage> TfrOutputPages::prepared() const
     QList<TfrPreparedPage> pages;
     for (const TfrOutputPage &p : m_pages) pages << p.meta;
     return pages;
+}
+
+int TfrOutputPages::nextBodyPage(int index) const
+{
+    int next = index + 1;
+    while (next < count() && m_pages[std::size_t(next)].tableContinuation) ++next;
+    return next < count() ? next : -1;
 }
 
 QList<int> TfrOutputPages::interleaveOrder() const

@@ -34,7 +34,7 @@ struct TfrOutputPage
 class TfrOutputPages
 {
 public:
-    explicit TfrOutputPages(bool drawing) : m_drawing(drawing) {}
+    explicit TfrOutputPages(bool drawing);
     ~TfrOutputPages();
     TfrOutputPages(const TfrOutputPages &) = delete;
     TfrOutputPages &operator=(const TfrOutputPages &) = delete;
@@ -54,6 +54,9 @@ public:
     QList<TfrPreparedPage> prepared() const;
     // Build-order indexes taken one from each design page in turn, cycle after cycle.
     QList<int> interleaveOrder() const;
+    // The first page after `index` that is not only a table row's
+    // continuation, or -1 when there is none yet.
+    int nextBodyPage(int index) const;
 
 private:
     bool m_drawing;
