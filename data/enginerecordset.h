@@ -178,7 +178,6 @@ private:
     void setFieldValue(int index, const QVariant &value);
     int fieldSize(int index) const;
     void discardRowCache() const;
-    void writeEditedRow(const QString &sql, const QVariantList &values);
     int count() const { return m_materialized ? int(m_rows.size()) : int(m_keys.size()); }
 
     std::shared_ptr<Connection> m_conn;

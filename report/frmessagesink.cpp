@@ -18,13 +18,15 @@ std::function<void()> &beeper()
 
 void toStderr(const QString &text, const QString &caption, TfrMessageIcon)
 {
-    QString line = text;
-    // One line per message: the engine's texts carry CR/LF pairs in both orders.
-    line.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1String("\n\r"), QLatin1String(" "));
-    line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    QTextStream(stderr) << caption << ": " << line << "\n";
+    QTextStream(stderr) << caption << ": " << frOneLine(text) << "\n";
 }
 } // namespace
+
+QString frOneLine(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1String("\n\r"), QLatin1String(" "));
+    return text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
 
 void frShowMessage(const QString &text, const QString &caption, TfrMessageIcon icon)
 {

@@ -11,6 +11,8 @@ enum class TfrMessageIcon { Error, Warning, Information };
 
 using TfrMessageSink = std::function<void(const QString &text, const QString &caption, TfrMessageIcon icon)>;
 
+// The engine's texts on one line: they break lines with CR and LF in either order.
+QString frOneLine(QString text);
 // Shows a message through the current sink.
 void frShowMessage(const QString &text, const QString &caption, TfrMessageIcon icon);
 // Replaces the sink; an empty function restores the default (one line on stderr).

@@ -52,7 +52,7 @@ bool templateLoads(const QString &path)
         cliShowLoadResult(loaded);
         return bool(loaded);
     } catch (const Exception &e) {
-        cliError(cliOneLine(e.message()));
+        cliError(frOneLine(e.message()));
         return false;
     }
 }

@@ -21,8 +21,6 @@ const QList<CliCommand> &cliCommands();
 void cliError(const QString &message);   // one line on stderr
 int cliUsage(const QString &message);     // prints usage to stderr, returns 2
 
-// The engine's texts on one line (they break lines with CR and LF in either order).
-QString cliOneLine(QString text);
 // A load's messages, "Caption: text" a line, then the reason when it failed.
 struct TfrLoadResult;
 void cliShowLoadResult(const TfrLoadResult &result);

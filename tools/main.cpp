@@ -41,15 +41,9 @@ void cliError(const QString &message)
     QTextStream(stderr) << message << "\n";
 }
 
-QString cliOneLine(QString text)
-{
-    text.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1String("\n\r"), QLatin1String(" "));
-    return text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-}
-
 void cliShowLoadResult(const TfrLoadResult &result)
 {
-    for (const TfrMessage &m : result.Messages) cliError(m.caption + QStringLiteral(": ") + cliOneLine(m.text));
+    for (const TfrMessage &m : result.Messages) cliError(m.caption + QStringLiteral(": ") + frOneLine(m.text));
     if (!result.Ok && !result.Reason.isEmpty()) cliError(result.Reason);
 }
 
