@@ -30,5 +30,9 @@ struct TfrLoadResult
     static TfrLoadResult failure(const QString &message, const QString &reason, qint64 offset = -1);
 };
 
+// A build gives back the same: a failure carries BuildError as its message;
+// a build the user stopped fails with no message to show.
+using TfrBuildResult = TfrLoadResult;
+
 // Shows a load's messages through the message sink, in order.
 void frShowLoadResult(const TfrLoadResult &result);

@@ -278,20 +278,28 @@ TfrLoadResult TfrReport::DesignTemplate()
     return reloaded;
 }
 
-bool TfrReport::BuildReport()
+TfrBuildResult TfrReport::BuildReport()
 {
     TfrContextScope scope(this);
-    if (!frRegistry::builder()) return false;
-    return frRegistry::builder()(*this);
+    TfrBuildResult result;
+    if (frRegistry::builder() && frRegistry::builder()(*this)) return result;
+    result.Ok = false;
+    if (frBuildErrorSet()) {
+        result.Messages.append({frBuildErrorText(), QCoreApplication::applicationName(), TfrMessageIcon::Information});
+        result.Reason = frBuildErrorText();
+    } else {
+        result.Reason = frRegistry::builder() ? QStringLiteral("build stopped") : QStringLiteral("no builder installed");
+    }
+    return result;
 }
 
 void TfrReport::PreviewReport()
 {
     TfrContextScope scope(this);
-    const bool built = BuildReport();
-    if (frBuildErrorSet()) {
+    const TfrBuildResult built = BuildReport();
+    if (!built.Messages.isEmpty()) {
         frBeep();
-        frShowMessage(frBuildErrorText(), QCoreApplication::applicationName(), TfrMessageIcon::Information);
+        frShowLoadResult(built);
     } else if (built && frRegistry::preview()) {
         frRegistry::preview()(*this);
     }

@@ -110,7 +110,7 @@ public:
     void ClearReport();
     TfrLoadResult DesignTemplate();
     void PreviewReport();
-    bool BuildReport();
+    TfrBuildResult BuildReport();
     void LinkDataset(const QString &bandName, TfrDataset *dataset);
 
     // Objects.

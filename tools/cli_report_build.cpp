@@ -135,9 +135,10 @@ int cliReportBuild(CliReportWindow &window, const QStringList &argsIn)
     if (!loaded) return 1;
     frBuilder::install();
     report.ShowProgress = false;
-    const bool built = report.BuildReport();
-    if (!built || frBuildErrorSet()) {
-        QString text = frBuildErrorSet() ? frBuildErrorText() : QStringLiteral("Costruzione del report annullata.");
+    const TfrBuildResult built = report.BuildReport();
+    if (!built) {
+        QString text = built.Messages.isEmpty() ? QStringLiteral("Costruzione del report annullata.")
+                                                : built.Messages.last().text;
         text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
         cliError(text);
         return 1;

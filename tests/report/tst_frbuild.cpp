@@ -40,7 +40,7 @@ protected:
         TFormatSettings it;
         ASSERT_TRUE(TFormatSettings::forLocale("it_IT", it));
         TFormatSettings::setCurrent(it);
-        frSetMessageSink([](const QString &, const QString &, TfrMessageIcon) {});
+        frSetMessageSink([this](const QString &text, const QString &, TfrMessageIcon) { shown << text; });
         form.setObjectName("frm_main");
         frRegistry::registerOwner(&form);
         diario = new TMemoryDataSet(&form);
@@ -138,15 +138,16 @@ protected:
     }
     bool build()
     {
-        const bool ok = report->BuildReport();
-        if (!ok) ADD_FAILURE() << frBuildErrorText().toStdString();
-        return ok;
+        const TfrBuildResult built = report->BuildReport();
+        if (!built) ADD_FAILURE() << built.Reason.toStdString();
+        return bool(built);
     }
 
     QObject form;
     TMemoryDataSet *diario = nullptr;
     TfrReport *report = nullptr;
     TfrPage *page = nullptr;
+    QStringList shown;   // what the engine showed through the message sink
 };
 } // namespace
 
@@ -397,6 +398,21 @@ TEST_F(Build, ErrorsStopTheBuildWithTheirText)
         EXPECT_TRUE(frBuildErrorText().contains(c.expected)) << frBuildErrorText().toStdString();
         EXPECT_EQ(report->EMFPages.Count(), 0);
     }
+}
+
+TEST_F(Build, ABuildTheUserStoppedFailsWithNothingToShow)
+{
+    for (int i = 1; i <= 200; ++i) diario->addRow({i, "gen", 2000});
+    masterDataset();
+    band(frBand::MasterData, 40, 20, 0, "DiarioDS");
+    memo(10, 40, 100, 18, {"[Giorno]"});
+    report->OnProgress = [&](int page, bool) {
+        if (page == 2) report->Terminated = true;
+    };
+    const TfrBuildResult built = report->BuildReport();
+    EXPECT_FALSE(built);
+    EXPECT_TRUE(built.Messages.isEmpty());
+    EXPECT_TRUE(shown.isEmpty());
 }
 
 TEST_F(Build, BandTallerThanAPageEndsWithAnError)
@@ -657,8 +673,13 @@ TEST_F(Build, AFailedBuildGivesBackTheTemplateAndTheData)
         endDocs = 0;
         c.arrange();
         const bool twoPass = report->TwoPass;
-        EXPECT_EQ(report->BuildReport(), c.error.isEmpty()) << frBuildErrorText().toStdString();
+        const TfrBuildResult built = report->BuildReport();
+        EXPECT_EQ(bool(built), c.error.isEmpty()) << built.Reason.toStdString();
         if (!c.error.isEmpty()) {
+            // The caller gets the message to show; the build showed nothing itself.
+            EXPECT_TRUE(shown.isEmpty()) << shown.join('|').toStdString();
+            ASSERT_EQ(built.Messages.size(), 1);
+            EXPECT_TRUE(built.Messages[0].text.contains(c.error)) << built.Messages[0].text.toStdString();
             EXPECT_TRUE(frBuildErrorText().contains(c.error)) << frBuildErrorText().toStdString();
         }
         for (TfrMemoView *m : {first, second})
