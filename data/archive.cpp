@@ -55,7 +55,7 @@ void TArchive::create(const QString &path)
     if (QFileInfo::exists(path)) fail(dao::errDatabaseExists, QStringLiteral("Database already exists: '%1'.").arg(path));
     const QString tmp = siblingTempName(path);
     sqlite3 *db = nullptr;
-    int rc = sqlite3_open_v2(QFile::encodeName(tmp).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    int rc = dao::openSqlite(tmp, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &db);
     char *msg = nullptr;
     if (rc == SQLITE_OK) rc = sqlite3_exec(db, kSchema, nullptr, nullptr, &msg);
     const QString text = QString::fromUtf8(msg ? msg : db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
@@ -80,7 +80,7 @@ void TArchive::verify(const QString &path)
     if (!QFileInfo(path).isFile()) fail(dao::errFileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
     if (archivestamp::knownSound(path)) return;
     sqlite3 *db = nullptr;
-    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    int rc = dao::openSqlite(path, SQLITE_OPEN_READONLY, &db);
     QString verdict;
     if (rc == SQLITE_OK) {
         sqlite3_busy_timeout(db, 5000);
@@ -108,12 +108,12 @@ void TArchive::copy(const QString &source, const QString &target)
 {
     verify(source);
     sqlite3 *src = nullptr;
-    int rc = sqlite3_open_v2(QFile::encodeName(source).constData(), &src, SQLITE_OPEN_READWRITE, nullptr);
+    int rc = dao::openSqlite(source, SQLITE_OPEN_READWRITE, &src);
     if (rc == SQLITE_OK) sqlite3_busy_timeout(src, 5000);
     const QString tmp = siblingTempName(target);
     sqlite3 *dst = nullptr;
     if (rc == SQLITE_OK)
-        rc = sqlite3_open_v2(QFile::encodeName(tmp).constData(), &dst, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        rc = dao::openSqlite(tmp, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &dst);
     QString text;
     if (rc == SQLITE_OK) {
         sqlite3_backup *b = sqlite3_backup_init(dst, "main", src, "main");

@@ -72,8 +72,7 @@ sqlite3 *openChecked(ErrorSink *sink, const QString &source, const QString &path
     if (!fi.exists()) raise(sink, errFileNotFound, source, QStringLiteral("Could not find file '%1'.").arg(path));
     if (!fi.isFile()) raise(sink, 3044, source, QStringLiteral("'%1' isn't a valid path.").arg(path));
     sqlite3 *db = nullptr;
-    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
-                             readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
+    int rc = dao::openSqlite(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, &db);
     if (rc != SQLITE_OK) {
         const QString text = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close_v2(db);
@@ -209,8 +208,15 @@ void Workspace::Rollback()
     if (m_transLevel == 0)
         raise(m_engine->m_errors.get(), errNoTransaction, kWorkspace,
               QStringLiteral("You tried to commit or rollback a transaction without first beginning a transaction."));
-    for (const auto &db : liveDatabases())
-        exec(*db->m_conn, QStringLiteral("ROLLBACK TO tonalba_%1; RELEASE tonalba_%1").arg(m_transLevel), kWorkspace);
+    // A full disk or an I/O error may have made SQLite roll the whole transaction
+    // back already: there is nothing left to undo, and the error that did it is
+    // the one the caller is reporting.
+    for (const auto &db : liveDatabases()) {
+        Connection &c = *db->m_conn;
+        endReadsBeforeWrite(c, kWorkspace);   // a read begun since would look like our transaction
+        if (c.db && !sqlite3_get_autocommit(c.db))
+            exec(c, QStringLiteral("ROLLBACK TO tonalba_%1; RELEASE tonalba_%1").arg(m_transLevel), kWorkspace);
+    }
     --m_transLevel;
 }
 

@@ -1,10 +1,12 @@
 #include "data/engine_p.h"
+#include "data/faultvfs.h"
 #include "data/enginerecordset.h"
 #include "core/numformat.h"
 #include "core/datetime.h"
 
 #include <QAbstractEventDispatcher>
 #include <QDate>
+#include <QFile>
 #include <QRegularExpression>
 #include <sqlite3.h>
 #include <cmath>
@@ -27,6 +29,12 @@ void raiseSqlite(ErrorSink *sink, sqlite3 *db, int rc, int number, const QString
 {
     QString text = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     raise(sink, number, source, QStringLiteral("%1 (SQLite: %2)").arg(description, text));
+}
+
+int openSqlite(const QString &path, int flags, sqlite3 **db)
+{
+    faultvfs::install();
+    return sqlite3_open_v2(QFile::encodeName(path).constData(), db, flags, nullptr);
 }
 
 int numberForSqliteWrite(int rc)
@@ -648,7 +656,10 @@ void exec(Connection &c, const QString &sql, const QString &source)
     char *msg = nullptr;
     const int rc = sqlite3_exec(c.db, sql.toUtf8().constData(), nullptr, nullptr, &msg);
     sqlite3_free(msg);
-    if (rc != SQLITE_OK) raiseSqlite(c.errors.get(), c.db, rc, numberForSqliteWrite(rc), source, QStringLiteral("The operation failed."));
+    if (rc == SQLITE_OK) return;
+    const int number = numberForSqliteWrite(rc);
+    raiseSqlite(c.errors.get(), c.db, rc, number, source,
+                number == errDiskFull ? QStringLiteral("Not enough space on disk.") : QStringLiteral("The operation failed."));
 }
 
 } // namespace dao

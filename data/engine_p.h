@@ -33,6 +33,8 @@ struct ErrorSink
                               const QString &description);
 // The engine number for an SQLite result code of a write.
 int numberForSqliteWrite(int rc);
+// sqlite3_open_v2 through our file layer (see faultvfs.h); every open of ours goes here.
+int openSqlite(const QString &path, int flags, sqlite3 **db);
 
 struct ColumnInfo
 {
