@@ -3,6 +3,7 @@
 #include "data/engine_p.h"
 
 #include <QFileInfo>
+#include <QStringList>
 #include <QTemporaryFile>
 #include <sqlite3.h>
 #include <cerrno>
@@ -75,14 +76,59 @@ void TArchive::create(const QString &path)
     }
 }
 
+namespace {
+// What makes a file a diary: both tables with every stored column, and the
+// header's row. A database that lacks any of them would be copied over the
+// last good backup and then fail to open, leaving no diary anywhere.
+QString notADiary(sqlite3 *db)
+{
+    static const char *const diario[] = {"ID_Diario", "Data", "SX_MIN_1", "SX_MAX_1", "SX_PULS_1", "DX_MIN_1",
+                                         "DX_MAX_1", "DX_PULS_1", "SX_MIN_2", "SX_MAX_2", "SX_PULS_2", "DX_MIN_2",
+                                         "DX_MAX_2", "DX_PULS_2", "Peso", "Note"};
+    static const char *const intestazione[] = {"Nome", "Data_Nascita", "Altezza", "Terapia", "Data_terapia"};
+    const auto columnsOf = [db](const char *table) {
+        QStringList names;
+        sqlite3_stmt *st = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info(?1)", -1, &st, nullptr) == SQLITE_OK) {
+            sqlite3_bind_text(st, 1, table, -1, SQLITE_STATIC);
+            while (sqlite3_step(st) == SQLITE_ROW)
+                names << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0))).toLower();
+        }
+        sqlite3_finalize(st);
+        return names;
+    };
+    const auto missing = [&](const char *table, const auto &wanted) -> QString {
+        const QStringList have = columnsOf(table);
+        if (have.isEmpty()) return QStringLiteral("it has no table %1").arg(QLatin1String(table));
+        for (const char *column : wanted)
+            if (!have.contains(QString::fromLatin1(column).toLower()))
+                return QStringLiteral("table %1 has no column %2").arg(QLatin1String(table), QLatin1String(column));
+        return QString();
+    };
+    QString why = missing("Diario", diario);
+    if (why.isEmpty()) why = missing("Intestazione", intestazione);
+    if (!why.isEmpty()) return why;
+    sqlite3_stmt *st = nullptr;
+    bool hasRow = false;
+    if (sqlite3_prepare_v2(db, "SELECT 1 FROM \"Intestazione\" LIMIT 1", -1, &st, nullptr) == SQLITE_OK)
+        hasRow = sqlite3_step(st) == SQLITE_ROW;
+    sqlite3_finalize(st);
+    return hasRow ? QString() : QStringLiteral("table Intestazione has no row");
+}
+} // namespace
+
 void TArchive::verify(const QString &path)
 {
     if (!QFileInfo(path).isFile()) fail(dao::errFileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
-    if (archivestamp::knownSound(path)) return;
+    // Judged as it will be read: what a killed writer left is rolled back first.
+    QString why;
+    if (dao::recoverInterruptedWrite(path, &why) == SQLITE_READONLY_ROLLBACK)
+        dao::raiseInterruptedWrite(nullptr, kSource, path, why);
+    const bool known = archivestamp::knownSound(path);
     sqlite3 *db = nullptr;
     int rc = dao::openSqlite(path, SQLITE_OPEN_READONLY, &db);
-    QString verdict;
-    if (rc == SQLITE_OK) {
+    QString verdict = known ? QStringLiteral("ok") : QString();
+    if (rc == SQLITE_OK && !known) {
         sqlite3_busy_timeout(db, 5000);
         sqlite3_stmt *st = nullptr;
         rc = sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &st, nullptr);
@@ -92,11 +138,13 @@ void TArchive::verify(const QString &path)
             rc = sqlite3_errcode(db);
         sqlite3_finalize(st);
     }
+    const QString diary = verdict == QLatin1String("ok") ? notADiary(db) : QString();
     const QString text = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
     sqlite3_close_v2(db);
     if (verdict == QLatin1String("ok")) {
-        archivestamp::markSound(path);
-        return;
+        if (!known) archivestamp::markSound(path);
+        if (diary.isEmpty()) return;
+        fail(dao::errNotADatabase, QStringLiteral("'%1' is not a diary: %2.").arg(path, diary));
     }
     if ((rc & 0xff) == SQLITE_NOTADB)
         fail(3343, QStringLiteral("Unrecognized database format '%1' (SQLite: %2).").arg(path, text));

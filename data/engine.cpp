@@ -71,6 +71,11 @@ sqlite3 *openChecked(ErrorSink *sink, const QString &source, const QString &path
     const QFileInfo fi(path);
     if (!fi.exists()) raise(sink, errFileNotFound, source, QStringLiteral("Could not find file '%1'.").arg(path));
     if (!fi.isFile()) raise(sink, 3044, source, QStringLiteral("'%1' isn't a valid path.").arg(path));
+    // A read-only connection cannot roll back what a killed writer left.
+    if (readOnly) {
+        QString why;
+        if (recoverInterruptedWrite(path, &why) == SQLITE_READONLY_ROLLBACK) raiseInterruptedWrite(sink, source, path, why);
+    }
     sqlite3 *db = nullptr;
     int rc = dao::openSqlite(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, &db);
     if (rc != SQLITE_OK) {
@@ -97,6 +102,7 @@ sqlite3 *openChecked(ErrorSink *sink, const QString &source, const QString &path
     sqlite3_finalize(st);
     if (rc != SQLITE_ROW || verdict != QLatin1String("ok")) {
         sqlite3_close_v2(db);
+        if (ext == SQLITE_READONLY_ROLLBACK) raiseInterruptedWrite(sink, source, path, text);
         if ((ext & 0xff) == SQLITE_NOTADB)
             raise(sink, 3343, source, QStringLiteral("Unrecognized database format '%1' (SQLite: %2).").arg(path, text));
         if ((ext & 0xff) == SQLITE_BUSY || (ext & 0xff) == SQLITE_LOCKED)

@@ -7,6 +7,7 @@
 #include <QAbstractEventDispatcher>
 #include <QDate>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <sqlite3.h>
 #include <cmath>
@@ -35,6 +36,32 @@ int openSqlite(const QString &path, int flags, sqlite3 **db)
 {
     faultvfs::install();
     return sqlite3_open_v2(QFile::encodeName(path).constData(), db, flags, nullptr);
+}
+
+int recoverInterruptedWrite(const QString &path, QString *why)
+{
+    if (!QFileInfo::exists(path + QStringLiteral("-journal"))) return SQLITE_OK;
+    // SQLite's own locks keep a live writer's journal out of reach: a journal
+    // still in use is left alone, only an abandoned one is rolled back.
+    sqlite3 *db = nullptr;
+    int rc = openSqlite(path, SQLITE_OPEN_READWRITE, &db);
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 5000);
+        sqlite3_extended_result_codes(db, 1);
+        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) rc = sqlite3_extended_errcode(db);
+    }
+    if (rc != SQLITE_OK && why) *why = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    sqlite3_close_v2(db);
+    return rc;
+}
+
+void raiseInterruptedWrite(ErrorSink *sink, const QString &source, const QString &path, const QString &why)
+{
+    raise(sink, errReadOnly, source,
+          QStringLiteral("A write to '%1' was interrupted and cannot be completed here, where the archive or its "
+                         "folder is read-only. The archive is not damaged: open it once with the program where it "
+                         "can be written (SQLite: %2).").arg(path, why));
 }
 
 int numberForSqliteWrite(int rc)

@@ -35,6 +35,14 @@ struct ErrorSink
 int numberForSqliteWrite(int rc);
 // sqlite3_open_v2 through our file layer (see faultvfs.h); every open of ours goes here.
 int openSqlite(const QString &path, int flags, sqlite3 **db);
+// A writer killed in a transaction leaves a journal that only a read-write
+// connection may roll back; a read-only one would call the archive unreadable
+// though it is intact. Rolls it back when there is one and the folder allows.
+// SQLite's extended code: SQLITE_OK, or why it could not (SQLite's text in `why`);
+// SQLITE_READONLY_ROLLBACK means only a writable place can finish the job.
+int recoverInterruptedWrite(const QString &path, QString *why = nullptr);
+// The engine's error for an archive a read-only user found with a write interrupted.
+[[noreturn]] void raiseInterruptedWrite(ErrorSink *sink, const QString &source, const QString &path, const QString &why);
 
 struct ColumnInfo
 {

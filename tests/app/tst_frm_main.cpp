@@ -4,6 +4,7 @@
 
 #include "app/application.h"
 #include "tests/app/archivesql.h"
+#include "tests/app/modalanswerer.h"
 #include "app/frm_main.h"
 #include "app/frm_pass.h"
 #include "controls/dbdateedit.h"
@@ -49,37 +50,6 @@ void makeArchive(const QString &path, bool withDays = true)
                "('2024-03-03 00:00:00', 70, 110, 65, 'pressione normale'),"
                "('2024-03-04 00:00:00', 95, 160, 95, NULL)");
 }
-
-// Answers the next modal window by clicking the button with this object name,
-// and records its message text.
-class ModalAnswerer : public QObject
-{
-public:
-    QStringList messages;
-    void answer(const QString &button)
-    {
-        m_buttons << button;
-        if (!m_timer) {
-            m_timer = new QTimer(this);
-            connect(m_timer, &QTimer::timeout, this, [this] { poll(); });
-            m_timer->start(10);
-        }
-    }
-
-private:
-    void poll()
-    {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || m_buttons.isEmpty()) return;
-        if (auto *label = modal->findChild<QLabel *>("Message")) messages << label->text();
-        if (auto *b = modal->findChild<QPushButton *>(m_buttons.first())) {
-            m_buttons.removeFirst();
-            b->click();
-        }
-    }
-    QStringList m_buttons;
-    QTimer *m_timer = nullptr;
-};
 
 QStringList diaryIds(Tfrm_main &w)
 {

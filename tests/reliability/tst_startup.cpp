@@ -1,0 +1,158 @@
+// The program's start (archive check, backup, compaction, connection) over
+// archives a crash, another program or a wrong copy left behind: the last
+// good backup is never replaced by something that is not a diary, and an
+// archive a killed writer left is recovered, not called damaged.
+
+#include "app/application.h"
+#include "app/frm_main.h"
+#include "app/frm_pass.h"
+#include "core/formatsettings.h"
+#include "data/archive.h"
+#include "data/daodatabase.h"
+#include "data/daotable.h"
+#include "tests/app/archivesql.h"
+#include "tests/app/modalanswerer.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+
+namespace {
+
+using archivesql::exec;
+using archivesql::scalar;
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+const QString kDamaged =
+    QString::fromUtf8("   L'archivio è danneggiato: la copia di sicurezza precedente è stata conservata.   ");
+
+// Leaves `path` as a writer killed inside a transaction leaves it: pages of
+// the transaction in the file, the journal that undoes them beside it.
+void leaveInterruptedWrite(const QString &path)
+{
+    const QString live = path + ".live.mdb";
+    QFile::remove(live);
+    QVERIFY(QFile::copy(path, live));
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open_v2(QFile::encodeName(live).constData(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    // A one-page cache makes SQLite write changed pages into the file before the commit.
+    QCOMPARE(sqlite3_exec(db,
+                          "PRAGMA cache_size=1; BEGIN; UPDATE Diario SET Note = 'persa';"
+                          "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM c WHERE i < 300) "
+                          "INSERT INTO Diario (Data, Note) SELECT '2024-04-01 00:00:00', hex(randomblob(400)) FROM c;",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    QVERIFY(QFile::exists(live + "-journal"));
+    QFile::remove(path);
+    QVERIFY(QFile::copy(live, path));
+    QVERIFY(QFile::copy(live + "-journal", path + "-journal"));
+    QCOMPARE(scalar(path, "SELECT count(*) FROM Diario"), QString());   // a reader alone cannot read it
+    sqlite3_close(db);   // rolls the live copy back; the copies keep the interrupted state
+    QFile::remove(live);
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir *m_dir = nullptr;
+    QString m_folder;
+    QStringList m_errors;
+
+    QString file(const QString &name) const { return m_folder + name; }
+
+private slots:
+    void initTestCase()
+    {
+        TFormatSettings it;
+        QVERIFY(TFormatSettings::forLocale("it_IT", it));
+        TFormatSettings::setCurrent(it);
+        TApplication::showExceptionHook() = [this](const QString &m) { m_errors << m; };
+        Tfrm_main::chooserHook() = [](Tfrm_pass *) { return QString(); };
+    }
+
+    void init()
+    {
+        m_dir = new QTemporaryDir;
+        m_folder = m_dir->path() + "/";
+        qputenv("TONALBA_HOME", m_dir->path().toUtf8());
+        m_errors.clear();
+    }
+
+    void cleanup()
+    {
+        if (QTest::currentTestFailed()) m_dir->setAutoRemove(false);
+        delete m_dir;
+    }
+
+    void backupKeptUnlessTheArchiveIsADiary_data()
+    {
+        using Spoil = std::function<void(const QString &)>;
+        QTest::addColumn<Spoil>("spoil");
+        QTest::addColumn<bool>("diary");   // the archive still holds the diary
+        QTest::newRow("zero-length file") << Spoil([](const QString &a) {
+            QFile f(a);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        }) << false;
+        QTest::newRow("another program's database") << Spoil([](const QString &a) {
+            QFile::remove(a);
+            sqlite3 *db = nullptr;
+            sqlite3_open(QFile::encodeName(a).constData(), &db);
+            sqlite3_exec(db, "CREATE TABLE rubrica(nome TEXT, telefono TEXT); INSERT INTO rubrica VALUES ('Anna', '0461')",
+                         nullptr, nullptr, nullptr);
+            sqlite3_close(db);
+        }) << false;
+        QTest::newRow("a diary without its weight column") << Spoil([](const QString &a) {
+            exec(a, "ALTER TABLE Diario DROP COLUMN Peso");
+        }) << false;
+        QTest::newRow("a header without its row") << Spoil([](const QString &a) {
+            exec(a, "DELETE FROM Intestazione");
+        }) << false;
+        QTest::newRow("a write interrupted by a kill") << Spoil([](const QString &a) { leaveInterruptedWrite(a); }) << true;
+    }
+    void backupKeptUnlessTheArchiveIsADiary()
+    {
+        QFETCH(std::function<void(const QString &)>, spoil);
+        QFETCH(bool, diary);
+        const QString archive = file("schedario.mdb"), backup = file("schedario_backup.mdk");
+        TArchive::create(archive);
+        exec(archive, "UPDATE Intestazione SET Nome='Rossi Mario'; INSERT INTO Diario (Data, SX_MAX_1, Note) VALUES "
+                      "('2024-03-01 00:00:00', 125, 'prima'), ('2024-03-02 00:00:00', 130, 'seconda')");
+        {
+            Tfrm_main w({});
+        }
+        const QByteArray goodBackup = bytesOf(backup);
+        QCOMPARE(scalar(backup, "SELECT count(*) FROM Diario"), QString("2"));
+        spoil(archive);
+        const QByteArray spoiled = bytesOf(archive);
+
+        ModalAnswerer answers;
+        answers.answer("OK");
+        answers.answer("OK");
+        Tfrm_main w({});
+        if (diary) {
+            QCOMPARE(answers.messages, QStringList());
+            QVERIFY(w.Diario->Active());
+            QCOMPARE(w.Diario->RecordCount(), 2);
+            QCOMPARE(scalar(archive, "SELECT group_concat(Note) FROM Diario"), QString("prima,seconda"));
+            QCOMPARE(scalar(backup, "SELECT group_concat(Note) FROM Diario"), QString("prima,seconda"));
+            QVERIFY(!QFile::exists(archive + "-journal"));
+        } else {
+            QCOMPARE(answers.messages.value(0), kDamaged);
+            QCOMPARE(bytesOf(backup), goodBackup);
+            // Neither compacted nor rewritten: the user's file stays as it was found.
+            QCOMPARE(bytesOf(archive), spoiled);
+        }
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
