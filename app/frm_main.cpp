@@ -730,6 +730,7 @@ void Tfrm_main::backupAndCompact()
 {
     const QString archive = ArchiveFile();
     if (TArchiveLock::isOpenElsewhere(archive)) return;
+    TArchive::removeLeftovers(AppFolder);
 
     // The backup is replaced only by a good copy: a damaged archive keeps the
     // last good backup and is neither copied nor compacted.

@@ -2,13 +2,18 @@
 #include "data/archivestamp.h"
 #include "data/engine_p.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryFile>
 #include <sqlite3.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <signal.h>
 #include <unistd.h>
 
 namespace {
@@ -41,7 +46,9 @@ const char *const kSchema =
 // A fresh name in the target's folder, so the final rename stays on one file system.
 QString siblingTempName(const QString &target)
 {
-    QTemporaryFile tmp(QFileInfo(target).absolutePath() + QStringLiteral("/.tonalba-XXXXXX.tmp"));
+    // The name says whose it is, so a later start can tell an abandoned one from a live one's.
+    QTemporaryFile tmp(QFileInfo(target).absolutePath()
+                       + QStringLiteral("/.tonalba-%1-XXXXXX.tmp").arg(QCoreApplication::applicationPid()));
     tmp.setAutoRemove(false);
     if (!tmp.open()) fail(dao::errCannotOpenFile, QStringLiteral("Cannot create a file in the folder of '%1': %2.").arg(target, tmp.errorString()));
     const QString name = tmp.fileName();
@@ -189,4 +196,25 @@ void TArchive::copy(const QString &source, const QString &target)
         fail(dao::errCannotOpenFile, QStringLiteral("Cannot copy the archive '%1' to '%2': %3.")
                                          .arg(source, target, QString::fromLocal8Bit(strerror(err))));
     }
+}
+
+int TArchive::removeLeftovers(const QString &folder)
+{
+    static const QRegularExpression ours(QStringLiteral("^\\.tonalba-(?:([0-9]+)-)?[A-Za-z0-9]{6}\\.tmp(?:-journal)?$"));
+    int removed = 0;
+    const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo &fi : entries) {
+        const QRegularExpressionMatch m = ours.match(fi.fileName());
+        if (!m.hasMatch()) continue;
+        bool abandoned;
+        if (m.captured(1).isEmpty()) {
+            // Named before names carried their owner: only an old one can be told abandoned.
+            abandoned = fi.lastModified().secsTo(QDateTime::currentDateTime()) > 600;
+        } else {
+            const qint64 pid = m.captured(1).toLongLong();
+            abandoned = pid != QCoreApplication::applicationPid() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+        }
+        if (abandoned && QFile::remove(fi.filePath())) ++removed;
+    }
+    return removed;
 }

@@ -29,6 +29,10 @@ public:
     // Throws EDaoError; the target is untouched on failure.
     static void copy(const QString &source, const QString &target);
     // Throws EDaoError (errNotADatabase, or 3343 for a file that is not a
-    // database at all) unless the archive passes SQLite's quick check.
+    // database at all) unless the archive passes SQLite's quick check and
+    // holds the diary's tables, every stored column and the header's row.
     static void verify(const QString &path);
+    // Removes the temporary copies (and their journals) that a killed process
+    // left in `folder`; a live process's are kept. How many went.
+    static int removeLeftovers(const QString &folder);
 };

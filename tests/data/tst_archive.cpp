@@ -61,4 +61,33 @@ TEST(Archive, CopyRefusesADamagedSourceAndKeepsTheTarget)
     }
 }
 
+TEST(Archive, LeftoversOfDeadProcessesGoAndALiveOnesStay)
+{
+    QTemporaryDir dir;
+    // A child that has ended and been reaped: its pid names no process now.
+    const pid_t dead = fork();
+    if (dead == 0) _exit(0);
+    waitpid(dead, nullptr, 0);
+    const QString live = QString::number(getppid());   // our parent, alive while we run
+    const QString own = QString::number(getpid());
+    const QStringList names = {".tonalba-" + QString::number(dead) + "-aB3dE9.tmp",
+                               ".tonalba-" + QString::number(dead) + "-aB3dE9.tmp-journal",
+                               ".tonalba-" + live + "-Zz0Zz0.tmp",
+                               ".tonalba-" + own + "-Qq1Qq1.tmp",
+                               ".tonalba-Old123.tmp",
+                               "rossi.mdb"};
+    for (const QString &n : names) {
+        QFile f(dir.filePath(n));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    EXPECT_EQ(TArchive::removeLeftovers(dir.path()), 2);
+    // A name without its owner is kept while it may still be in use.
+    QStringList kept{".tonalba-" + live + "-Zz0Zz0.tmp", ".tonalba-" + own + "-Qq1Qq1.tmp", ".tonalba-Old123.tmp",
+                     "rossi.mdb"};
+    QStringList left = testutil::folderEntries(dir.path());
+    kept.sort();
+    left.sort();
+    EXPECT_EQ(left, kept);
+}
+
 } // namespace

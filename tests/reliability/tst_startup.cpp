@@ -13,10 +13,16 @@
 #include "tests/app/archivesql.h"
 #include "tests/app/modalanswerer.h"
 
+#include "data/faultvfs.h"
+
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -55,6 +61,56 @@ void leaveInterruptedWrite(const QString &path)
     QCOMPARE(scalar(path, "SELECT count(*) FROM Diario"), QString());   // a reader alone cannot read it
     sqlite3_close(db);   // rolls the live copy back; the copies keep the interrupted state
     QFile::remove(live);
+}
+
+// A start in a child process under `plan`; the steps it took, or -1 when it was killed.
+int startInChild(const faultvfs::Plan &plan)
+{
+    int fds[2];
+    if (pipe(fds) != 0) return -2;
+    fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        faultvfs::install();
+        faultvfs::setPlan(plan);
+        {
+            ModalAnswerer answers;
+            for (int i = 0; i < 4; ++i) answers.answer("OK");
+            Tfrm_main w({});
+        }
+        const int steps = faultvfs::steps();
+        if (write(fds[1], &steps, sizeof steps) != sizeof steps) _exit(3);
+        _exit(0);
+    }
+    close(fds[1]);
+    int steps = -1;
+    if (read(fds[0], &steps, sizeof steps) != sizeof steps) steps = -1;
+    close(fds[0]);
+    waitpid(pid, nullptr, 0);
+    return steps;
+}
+
+// As `scalar`, through a read-write connection: what a kill left is rolled back first.
+QString recovered(const QString &path, const char *sql)
+{
+    sqlite3 *db = nullptr;
+    QString out = "<cannot open>";
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        sqlite3_stmt *st = nullptr;
+        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+            out = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+        else
+            out = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return out;
+}
+
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
 } // namespace
@@ -150,6 +206,48 @@ private slots:
             QCOMPARE(bytesOf(backup), goodBackup);
             // Neither compacted nor rewritten: the user's file stays as it was found.
             QCOMPARE(bytesOf(archive), spoiled);
+        }
+    }
+
+    // Killed at every step of its work on the archive, a start leaves the
+    // diary, a backup that is a diary, and nothing the next start does not clear.
+    void killedAtEveryStep()
+    {
+#ifdef TONALBA_SANITIZED
+        QSKIP("the sweep runs in the normal build");
+#endif
+        const QString archive = file("schedario.mdb"), backup = file("schedario_backup.mdk");
+        TArchive::create(archive);
+        exec(archive, "UPDATE Intestazione SET Nome='Rossi Mario';"
+                      "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM c WHERE i < 400) "
+                      "INSERT INTO Diario (Data, SX_MAX_1, Note) SELECT date('2020-01-01', '+' || i || ' days') || "
+                      "' 00:00:00', 120 + i % 30, hex(randomblob(150)) FROM c; DELETE FROM Diario WHERE ID_Diario % 3 = 0");
+        const QString days = scalar(archive, "SELECT count(*) || ':' || sum(length(Note)) FROM Diario");
+        const QString pristine = file("pristine.bin");
+        QVERIFY(QFile::copy(archive, pristine));
+        faultvfs::Plan counting;
+        counting.action = faultvfs::Action::Count;
+        const int steps = startInChild(counting);
+        QVERIFY(steps > 10);
+        const QStringList clean = entries(m_folder);
+        for (int k = 1; k <= steps; ++k) {
+            QFile::remove(archive);
+            QFile::remove(backup);
+            QVERIFY(QFile::copy(pristine, archive));
+            faultvfs::Plan kill;
+            kill.action = faultvfs::Action::Kill;
+            kill.step = k;
+            QCOMPARE(startInChild(kill), -1);
+            const QString at = QStringLiteral("killed at step %1 of %2").arg(k).arg(steps);
+            const char *const sum = "SELECT count(*) || ':' || sum(length(Note)) FROM Diario";
+            QCOMPARE(recovered(archive, sum) + " " + at, days + " " + at);
+            if (QFile::exists(backup)) QCOMPARE(recovered(backup, sum) + " " + at, days + " " + at);
+            {
+                Tfrm_main next({});
+                QVERIFY2(next.Diario->Active(), qPrintable(at));
+            }
+            QVERIFY2(entries(m_folder) == clean, qPrintable(at + ": " + entries(m_folder).join(' ')));
+            QCOMPARE(recovered(backup, sum) + " " + at, days + " " + at);
         }
     }
 };
