@@ -131,6 +131,8 @@ void lockOrRaise(ErrorSink *sink, const QString &source, TArchiveLock &lock, con
         // A folder we cannot write: no one can compact there either, so reading needs no lock.
         if (allowUnlocked) return;
         raise(sink, errCannotOpenFile, source, QStringLiteral("Could not use '%1': %2.").arg(path, lock.errorString()));
+    case TArchiveLock::NotAFile:
+        raise(sink, errCannotOpenFile, source, QStringLiteral("Could not use '%1': %2.").arg(path, lock.errorString()));
     }
 }
 } // namespace

@@ -44,10 +44,22 @@ TArchiveLock::Result TArchiveLock::acquire(const QString &archivePath, Mode mode
     QElapsedTimer timer;
     timer.start();
     for (;;) {
-        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd < 0) {
-            m_error = QStringLiteral("Cannot create the lock file '%1': %2").arg(m_path, errnoText(errno));
+            const int err = errno;
+            struct stat st;
+            if (err == ELOOP || err == EISDIR || (lstat(path.constData(), &st) == 0 && !S_ISREG(st.st_mode))) {
+                m_error = QStringLiteral("The lock file '%1' is not a regular file").arg(m_path);
+                return NotAFile;
+            }
+            m_error = QStringLiteral("Cannot create the lock file '%1': %2").arg(m_path, errnoText(err));
             return Failed;
+        }
+        struct stat st;
+        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            m_error = QStringLiteral("The lock file '%1' is not a regular file").arg(m_path);
+            return NotAFile;
         }
         if (flock(fd, (mode == Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0) {
             if (stillLinked(fd, path)) {
@@ -86,7 +98,7 @@ void TArchiveLock::release()
 bool TArchiveLock::isOpenElsewhere(const QString &archivePath)
 {
     const QByteArray path = QFile::encodeName(lockFilePath(archivePath));
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) return false;
     bool busy = false;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) busy = (errno == EWOULDBLOCK);

@@ -16,7 +16,7 @@ class TArchiveLock
 {
 public:
     enum Mode { Shared, Exclusive };
-    enum Result { Locked, InUse, Failed };
+    enum Result { Locked, InUse, Failed, NotAFile };
 
     TArchiveLock() = default;
     ~TArchiveLock();
@@ -25,7 +25,9 @@ public:
 
     // Takes the lock, waiting up to timeoutMs for a holder of the exclusive
     // lock that is just leaving. Failed (errorString) when the lock file cannot
-    // be created or opened, e.g. in a read-only folder.
+    // be created or opened, e.g. in a read-only folder. NotAFile when something
+    // else stands at its name (a symbolic link, a folder): never followed or
+    // worked around, since the lock would then guard nothing.
     Result acquire(const QString &archivePath, Mode mode, int timeoutMs = 500);
     // Drops the lock; unlinks the .ldb when no one else holds it.
     void release();

@@ -158,3 +158,49 @@ TEST_F(LockFileTest, ReadOnlyFolderStillOpensForReading)
 }
 
 } // namespace
+
+namespace {
+TEST_F(LockFileTest, SomethingElseAtTheLockFilesNameIsRefused)
+{
+    struct Case
+    {
+        const char *name;
+        std::function<void()> arrange;
+    };
+    const QString elsewhere = dir.filePath("altrove");
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    const QString target = elsewhere + "/bersaglio";
+    const Case cases[] = {
+        {"a symbolic link to a file that does not exist", [&] { QFile::link(target, ldb); }},
+        {"a symbolic link to another file", [&] {
+             QFile f(target);
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             f.write("dati di un altro");
+             f.close();
+             QFile::link(target, ldb);
+         }},
+        {"a folder", [&] { ASSERT_TRUE(QDir().mkpath(ldb)); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(ldb);
+        QDir(ldb).removeRecursively();
+        QFile::remove(target);
+        c.arrange();
+        const QByteArray targetBefore = QFile::exists(target) ? QByteArray("dati di un altro") : QByteArray();
+        TArchiveLock lock;
+        EXPECT_EQ(lock.acquire(path, TArchiveLock::Shared), TArchiveLock::NotAFile);
+        DBEngine engine;
+        EXPECT_DAO_ERROR(open(engine), errCannotOpenFile);
+        // Nothing made or changed through the link.
+        QFile t(target);
+        if (targetBefore.isEmpty()) EXPECT_FALSE(QFile::exists(target));
+        else {
+            ASSERT_TRUE(t.open(QIODevice::ReadOnly));
+            EXPECT_EQ(t.readAll(), targetBefore);
+        }
+    }
+    QFile::remove(ldb);
+    QDir(ldb).removeRecursively();
+}
+} // namespace
