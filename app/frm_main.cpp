@@ -57,6 +57,8 @@ const QString kDeleteQuestion = QStringLiteral("   Confermi la cancellazione di 
 const QString kConnectionError = QStringLiteral("   Errore di connessione al DB.   ");
 const QString kDamagedArchive =
     QStringLiteral("   L'archivio è danneggiato: la copia di sicurezza precedente è stata conservata.   ");
+const QString kReadOnlyArchive =
+    QStringLiteral("   L'archivio è aperto in sola lettura: si può consultare e stampare, ma non modificare.   ");
 const QString kArchiveExists = QStringLiteral("   Esiste già un archivio con il nome %1: scegliere un altro nome.   ");
 
 // The report engine's messages (a dataset missing from a template, a damaged
@@ -697,16 +699,23 @@ void Tfrm_main::FormCreate(const QStringList &arguments)
     setWindowTitle(VersionTitle() + ArchiveName.toUpper());
 
     bool goOn = true;
+    bool readOnly = false;
     try {
         backupAndCompact();
     } catch (const EAbort &) {
         goOn = false;
+    } catch (const EDaoError &e) {
+        TApplication::ShowException(e);
+        // Compaction refused for want of disk or of write access: the diary can still be read.
+        readOnly = e.number() == dao::errDiskFull || e.number() == dao::errReadOnly
+                   || e.number() == dao::errCannotOpenFile;
+        goOn = readOnly;
     } catch (const Exception &e) {
         // As a failure in the creation handler: shown, and the window opens unconnected.
         TApplication::ShowException(e);
         goOn = false;
     }
-    if (goOn) connectAndOpen();
+    if (goOn) connectAndOpen(readOnly);
 }
 
 void Tfrm_main::chooseArchive(const QStringList &arguments)
@@ -747,9 +756,10 @@ void Tfrm_main::backupAndCompact()
     Database->CompactDatabaseFile(archive, QString());
 }
 
-void Tfrm_main::connectAndOpen()
+void Tfrm_main::connectAndOpen(bool readOnly)
 {
     try {
+        Database->SetReadOnly(readOnly);
         Database->Open();
         Diario->Open();
         Intesta->Open();
@@ -757,7 +767,9 @@ void Tfrm_main::connectAndOpen()
     } catch (const std::exception &) {
         mymsg->ShowMessageText(kConnectionError);
         m_terminate = true;
+        return;
     }
+    if (readOnly) mymsg->ShowMessageText(kReadOnlyArchive);
 }
 
 // ---- commands ---------------------------------------------------------------

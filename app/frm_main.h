@@ -159,7 +159,8 @@ private:
     void buildConfigPage();
     void chooseArchive(const QStringList &arguments);
     void backupAndCompact();
-    void connectAndOpen();
+    // Read-only: compaction was refused, so no change could be saved safely either.
+    void connectAndOpen(bool readOnly = false);
     void showPage(QWidget *page, bool navigatorEnabled);
     void FormClose();
     Tfrm_stampa *periodDialog();

@@ -10,6 +10,7 @@
 #include "data/archive.h"
 #include "data/daodatabase.h"
 #include "data/daotable.h"
+#include "data/engine.h"
 #include "tests/app/archivesql.h"
 #include "tests/app/modalanswerer.h"
 
@@ -207,6 +208,58 @@ private slots:
             // Neither compacted nor rewritten: the user's file stays as it was found.
             QCOMPARE(bytesOf(archive), spoiled);
         }
+    }
+
+    // A start that may not compact (too little disk, a read-only file or folder)
+    // still shows the diary, read-only, and says so.
+    void compactionRefusedOpensReadOnly_data()
+    {
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("too little disk") << "disk";
+        QTest::newRow("read-only archive") << "file";
+        QTest::newRow("read-only folder") << "folder";
+    }
+    void compactionRefusedOpensReadOnly()
+    {
+        QFETCH(QString, refusal);
+        if (refusal != "disk" && geteuid() == 0) QSKIP("file permissions do not bind the superuser");
+        const QString archive = file("schedario.mdb");
+        TArchive::create(archive);
+        exec(archive, "INSERT INTO Diario (Data, SX_MAX_1, Note) VALUES ('2024-03-01 00:00:00', 125, 'prima'),"
+                      "('2024-03-02 00:00:00', 130, 'seconda'); DELETE FROM Diario WHERE Note = 'prima'");
+        const QByteArray before = bytesOf(archive);
+        struct Restore
+        {
+            QString folder, archive;
+            ~Restore()
+            {
+                dao::DBEngine::setFreeSpaceProbe(nullptr);
+                QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+                QFile::setPermissions(archive, QFile::ReadOwner | QFile::WriteOwner);
+            }
+        } restore{m_dir->path(), archive};
+        if (refusal == "disk") dao::DBEngine::setFreeSpaceProbe([](const QString &) { return qint64(1024); });
+        if (refusal == "file") QFile::setPermissions(archive, QFile::ReadOwner);
+        if (refusal == "folder") QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner);
+
+        ModalAnswerer answers;
+        answers.answer("OK");
+        answers.answer("OK");
+        Tfrm_main w({});
+        QCOMPARE(m_errors.size(), 1);   // why it was not compacted
+        QCOMPARE(answers.messages, QStringList{QString::fromUtf8("   L'archivio è aperto in sola lettura: si può "
+                                                                 "consultare e stampare, ma non modificare.   ")});
+        QVERIFY(!w.TerminateRequested());
+        QVERIFY(w.Diario->Active());
+        QCOMPARE(w.Diario->RecordCount(), 1);
+        QVERIFY(!w.Diario->CanModify());
+        try {
+            w.Diario->Edit();
+            QFAIL("a read-only diary went into editing");
+        } catch (const Exception &e) {
+            QCOMPARE(e.message(), QString("Cannot modify a read-only dataset"));
+        }
+        QCOMPARE(bytesOf(archive), before);
     }
 
     // Killed at every step of its work on the archive, a start leaves the
