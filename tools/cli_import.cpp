@@ -1,86 +1,28 @@
 // tonalba-cli import <archive.mdb> <file.csv>: appends the CSV's rows to the
 // diary through the table component and its events, in one transaction: a bad
 // row leaves the archive as it was.
+//
+// Beyond what the fields themselves refuse, a day must be new (to the file and
+// to the archive, compared by calendar day), dated within kMinYear..kMaxYear,
+// and its readings and weight must not be negative.
 
 #include "tools/clicommand.h"
+#include "app/csvdecoder.h"
 #include "app/diarytables.h"
+#include "core/datetime.h"
 
 #include <QFile>
+#include <QHash>
+#include <QSet>
+#include <cmath>
 
 namespace {
 
-struct CsvRecord
-{
-    int line = 0;   // physical line the record starts on, from 1
-    QStringList values;
-};
-
-// RFC 4180 records; quoted values may hold separators, quotes and line breaks.
-QList<CsvRecord> parseCsv(const QString &text, QChar separator)
-{
-    QList<CsvRecord> records;
-    CsvRecord current;
-    QString value;
-    bool quoted = false, fieldStarted = false;
-    int line = 1;
-    current.line = 1;
-    auto endRecord = [&](int nextLine) {
-        current.values << value;
-        // A line with nothing on it is no record.
-        if (!(current.values.size() == 1 && current.values[0].isEmpty() && !fieldStarted)) records << current;
-        current = CsvRecord();
-        current.line = nextLine;
-        value.clear();
-        fieldStarted = false;
-    };
-    for (int i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == QLatin1Char('"')) {
-                if (i + 1 < text.size() && text[i + 1] == QLatin1Char('"')) {
-                    value += c;
-                    ++i;
-                } else {
-                    quoted = false;
-                }
-            } else {
-                if (c == QLatin1Char('\n')) ++line;
-                value += c;
-            }
-            continue;
-        }
-        if (c == QLatin1Char('"')) {
-            quoted = true;
-            fieldStarted = true;
-        } else if (c == separator) {
-            current.values << value;
-            value.clear();
-            fieldStarted = true;
-        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) ++i;
-            ++line;
-            endRecord(line);
-        } else {
-            value += c;
-            fieldStarted = true;
-        }
-    }
-    if (fieldStarted || !value.isEmpty() || !current.values.isEmpty()) endRecord(line);
-    return records;
-}
-
-QChar detectSeparator(const QString &text)
-{
-    int commas = 0, semicolons = 0;
-    bool quoted = false;
-    for (const QChar c : text) {
-        if (c == QLatin1Char('"')) quoted = !quoted;
-        else if (!quoted && (c == QLatin1Char('\n') || c == QLatin1Char('\r'))) break;
-        else if (!quoted && c == QLatin1Char(',')) ++commas;
-        else if (!quoted && c == QLatin1Char(';')) ++semicolons;
-    }
-    return semicolons > commas ? QLatin1Char(';') : QLatin1Char(',');
-}
+// The date edits take any year from 1 to 9999 and nothing else bounds a day.
+// A diary's days lie within a lifetime, so an import takes 1900..2100: a
+// mistyped year (0024, 2204) would otherwise sit unseen at an end of the list.
+constexpr int kMinYear = 1900;
+constexpr int kMaxYear = 2100;
 
 struct BadRow
 {
@@ -91,6 +33,19 @@ struct BadRow
     QString reason;
 };
 
+struct DayAt
+{
+    int record;
+    int line;
+};
+
+// The whole day: the diary model dates a day by the whole part of its day
+// count, whatever time of day it carries.
+qint64 calendarDay(TDateTime value)
+{
+    return qint64(std::trunc(value));
+}
+
 int runImport(const QStringList &args)
 {
     if (args.size() != 2) return cliUsage(QStringLiteral("Uso: import <archivio.mdb> <file.csv>"));
@@ -99,53 +54,90 @@ int runImport(const QStringList &args)
         cliError(QStringLiteral("Impossibile leggere %1: %2").arg(args[1], file.errorString()));
         return 1;
     }
-    QString text = QString::fromUtf8(file.readAll());
-    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
-    const QList<CsvRecord> records = parseCsv(text, detectSeparator(text));
-    if (records.isEmpty()) {
-        cliError(QStringLiteral("%1: manca la riga d'intestazione con i nomi dei campi").arg(args[1]));
+    CsvDecoder csv;
+    if (!csv.decode(file.readAll())) {
+        if (csv.errorLine() > 0)
+            cliError(QStringLiteral("%1: riga %2: %3").arg(args[1]).arg(csv.errorLine()).arg(csv.errorReason()));
+        else
+            cliError(QStringLiteral("%1: %2").arg(args[1], csv.errorReason()));
         return 1;
     }
+    const QList<CsvRecord> &records = csv.records();
 
     try {
         TDiaryTables tables;
         TDaoTable *diario = tables.Diario;
+        TDiaryModel *model = tables.Model;
         // Column i feeds field columns[i]; nullptr for the ignored ones.
         QList<TField *> columns;
         int dataColumn = -1;
-        for (const QString &rawName : records.first().values) {
-            const QString name = rawName.trimmed();
+        for (const QString &name : csv.header()) {
             TField *f = diario->FindField(name);
             if (!f) {
                 cliError(QStringLiteral("%1: colonna sconosciuta \"%2\"").arg(args[1], name));
                 return 1;
             }
             const bool stored = f->FieldKind == TFieldKind::fkData && f->DataType() != ftAutoInc;
-            if (stored && f->FieldName.compare(QLatin1String("Data"), Qt::CaseInsensitive) == 0)
-                dataColumn = int(columns.size());
+            if (stored && f == model->DiarioData) dataColumn = int(columns.size());
             columns << (stored ? f : nullptr);
         }
+        const QSet<const TField *> measures{
+            model->DiarioSX_MIN_1, model->DiarioSX_MAX_1, model->DiarioSX_PULS_1, model->DiarioDX_MIN_1,
+            model->DiarioDX_MAX_1, model->DiarioDX_PULS_1, model->DiarioSX_MIN_2, model->DiarioSX_MAX_2,
+            model->DiarioSX_PULS_2, model->DiarioDX_MIN_2, model->DiarioDX_MAX_2, model->DiarioDX_PULS_2,
+            model->DiarioPeso};
+
         tables.open(args[0]);
         // Every day passes: the import must not depend on a search left anywhere.
-        tables.Model->SearchText.clear();
-        tables.Model->PrintFilterActive = false;
+        model->SearchText.clear();
+        model->PrintFilterActive = false;
 
         tables.Database->BeginTrans();
         try {
-            for (int r = 1; r < records.size(); ++r) {
-                const CsvRecord &rec = records[r];
+            QSet<qint64> archiveDays;
+            for (diario->First(); !diario->Eof(); diario->Next())
+                if (!model->DiarioData->IsNull()) archiveDays.insert(calendarDay(model->DiarioData->AsDateTime()));
+            QHash<qint64, DayAt> fileDays;
+
+            for (int r = 1; r <= records.size(); ++r) {
+                const CsvRecord &rec = records[r - 1];
                 if (rec.values.size() != columns.size())
                     throw BadRow{r, rec.line, QString(), QString(),
                                  QStringLiteral("attesi %1 valori, trovati %2").arg(columns.size()).arg(rec.values.size())};
                 if (dataColumn < 0 || rec.values[dataColumn].trimmed().isEmpty())
                     throw BadRow{r, rec.line, QStringLiteral("Data"), QString(), QStringLiteral("manca la data")};
                 diario->Append();
+                auto refuse = [&](int c, const QString &reason) {
+                    diario->Cancel();
+                    return BadRow{r, rec.line, columns[c]->FieldName, rec.values[c], reason};
+                };
                 for (int c = 0; c < columns.size(); ++c) {
-                    if (!columns[c]) continue;
+                    TField *field = columns[c];
+                    if (!field) continue;
                     QString reason;
-                    if (!DiaryValues::assignText(columns[c], rec.values[c], &reason)) {
-                        diario->Cancel();
-                        throw BadRow{r, rec.line, columns[c]->FieldName, rec.values[c], reason};
+                    if (!DiaryValues::assignText(field, rec.values[c], &reason)) throw refuse(c, reason);
+                    if (field == model->DiarioData) {
+                        const TDateTime value = field->AsDateTime();
+                        int year, month, day;
+                        decodeDate(value, year, month, day);
+                        if (year < kMinYear || year > kMaxYear)
+                            throw refuse(c, QStringLiteral("l'anno %1 è fuori dall'intervallo %2..%3")
+                                                .arg(year)
+                                                .arg(kMinYear)
+                                                .arg(kMaxYear));
+                        const qint64 key = calendarDay(value);
+                        const QString shown = dateToStr(double(key));
+                        if (archiveDays.contains(key))
+                            throw refuse(c, QStringLiteral("il giorno %1 è già nell'archivio").arg(shown));
+                        const auto earlier = fileDays.constFind(key);
+                        if (earlier != fileDays.cend())
+                            throw refuse(c, QStringLiteral("il giorno %1 è già nel file al record %2, riga %3")
+                                                .arg(shown)
+                                                .arg(earlier->record)
+                                                .arg(earlier->line));
+                        fileDays.insert(key, DayAt{r, rec.line});
+                    } else if (measures.contains(field) && !field->IsNull() && field->AsFloat() < 0) {
+                        throw refuse(c, QStringLiteral("il valore non può essere negativo"));
                     }
                 }
                 try {
