@@ -59,6 +59,9 @@ const QString kDamagedArchive =
     QStringLiteral("   L'archivio è danneggiato: la copia di sicurezza precedente è stata conservata.   ");
 const QString kReadOnlyArchive =
     QStringLiteral("   L'archivio è aperto in sola lettura: si può consultare e stampare, ma non modificare.   ");
+const QString kArchiveInUse =
+    QStringLiteral("   L'archivio è in uso da un altro programma: chiuderlo e riavviare Tonalba.   ");
+const int kOtherStartWaitMs = 15000;
 const QString kArchiveExists = QStringLiteral("   Esiste già un archivio con il nome %1: scegliere un altro nome.   ");
 
 // The report engine's messages (a dataset missing from a template, a damaged
@@ -705,6 +708,12 @@ void Tfrm_main::FormCreate(const QStringList &arguments)
     } catch (const EAbort &) {
         goOn = false;
     } catch (const EDaoError &e) {
+        // Another program, one that takes no lock file, is writing the archive.
+        if (e.number() == dao::errLocked) {
+            mymsg->ShowMessageText(kArchiveInUse);
+            m_terminate = true;
+            return;
+        }
         TApplication::ShowException(e);
         // Compaction refused for want of disk or of write access: the diary can still be read.
         readOnly = e.number() == dao::errDiskFull || e.number() == dao::errReadOnly
@@ -738,7 +747,10 @@ void Tfrm_main::chooseArchive(const QStringList &arguments)
 void Tfrm_main::backupAndCompact()
 {
     const QString archive = ArchiveFile();
-    if (TArchiveLock::isOpenElsewhere(archive)) return;
+    if (TArchiveLock::isOpenElsewhere(archive)) {
+        waitForOtherStart(archive);
+        return;
+    }
     TArchive::removeLeftovers(AppFolder);
 
     // The backup is replaced only by a good copy: a damaged archive keeps the
@@ -752,8 +764,26 @@ void Tfrm_main::backupAndCompact()
         }
         // Any other failed copy is silent: the start goes on without a backup.
     }
-    Database->RepairDatabaseFile(archive, QString());
-    Database->CompactDatabaseFile(archive, QString());
+    try {
+        Database->RepairDatabaseFile(archive, QString());
+        Database->CompactDatabaseFile(archive, QString());
+    } catch (const EDaoError &e) {
+        // Another start took the archive after our check: it has done this work.
+        if (e.number() == dao::errFileInUse) {
+            waitForOtherStart(archive);
+            return;
+        }
+        throw;
+    }
+}
+
+// Another start may be copying or compacting the archive: that ends within
+// seconds, and then the archive opens shared. A start that is only holding it
+// open lets us in at once.
+void Tfrm_main::waitForOtherStart(const QString &archive)
+{
+    TArchiveLock shared;
+    shared.acquire(archive, TArchiveLock::Shared, kOtherStartWaitMs);
 }
 
 void Tfrm_main::connectAndOpen(bool readOnly)

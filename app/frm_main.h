@@ -159,6 +159,7 @@ private:
     void buildConfigPage();
     void chooseArchive(const QStringList &arguments);
     void backupAndCompact();
+    void waitForOtherStart(const QString &archive);
     // Read-only: compaction was refused, so no change could be saved safely either.
     void connectAndOpen(bool readOnly = false);
     void showPage(QWidget *page, bool navigatorEnabled);

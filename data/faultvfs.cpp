@@ -42,6 +42,9 @@ int step(int ioError, bool write = false)
     case Action::Kill:
         if (n == plan.step) ::kill(::getpid(), SIGKILL);
         return SQLITE_OK;
+    case Action::Pause:
+        if (n == plan.step) ::usleep(1000 * 1000);
+        return SQLITE_OK;
     case Action::FullFromStep:
         return write && n >= plan.step ? SQLITE_FULL : SQLITE_OK;
     case Action::IoErrorOnce:
@@ -228,13 +231,14 @@ Plan parse(const QString &text)
         plan.action = Action::Count;
         return plan;
     }
-    static const QRegularExpression re(QStringLiteral("^(kill|full|ioerr)@([0-9]+)(\\+?)$"));
+    static const QRegularExpression re(QStringLiteral("^(kill|pause|full|ioerr)@([0-9]+)(\\+?)$"));
     const QRegularExpressionMatch m = re.match(text);
     if (!m.hasMatch()) return plan;
     plan.step = m.captured(2).toInt();
     const QString what = m.captured(1);
     const bool always = !m.captured(3).isEmpty();
     if (what == QLatin1String("kill")) plan.action = Action::Kill;
+    else if (what == QLatin1String("pause")) plan.action = Action::Pause;
     else if (what == QLatin1String("full")) plan.action = Action::FullFromStep;
     else plan.action = always ? Action::IoErrorFromStep : Action::IoErrorOnce;
     return plan;

@@ -10,6 +10,7 @@
 // at it. A child takes its plan from the environment variable TONALBA_FAULTS:
 //   count        prints "faultvfs: N steps" on stderr at exit
 //   kill@N       SIGKILL at step N
+//   pause@N      a second's pause at step N (another process gets in between)
 //   full@N       writes from step N on fail as on a full disk
 //   ioerr@N      step N fails with an I/O error, once
 //   ioerr@N+     step N and every later one fail with an I/O error
@@ -18,7 +19,7 @@
 
 namespace faultvfs {
 
-enum class Action { None, Count, Kill, FullFromStep, IoErrorOnce, IoErrorFromStep };
+enum class Action { None, Count, Kill, Pause, FullFromStep, IoErrorOnce, IoErrorFromStep };
 
 struct Plan
 {

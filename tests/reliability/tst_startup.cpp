@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
+#include <memory>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -107,6 +108,52 @@ QString recovered(const QString &path, const char *sql)
     }
     sqlite3_close(db);
     return out;
+}
+
+// What a start in a child saw: its diary open, and the messages it showed.
+struct ChildStart
+{
+    bool open = false;
+    QStringList messages;
+};
+
+// Starts the program in a child after `delayMs`; the parent starts its own at
+// once, so the two run their starts side by side.
+ChildStart startBesideChild(int delayMs, const faultvfs::Plan &childPlan, std::function<void()> parentStart)
+{
+    int fds[2];
+    if (pipe(fds) != 0) return {};
+    fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        if (delayMs > 0) usleep(useconds_t(delayMs) * 1000);
+        faultvfs::install();
+        faultvfs::setPlan(childPlan);
+        QByteArray report;
+        {
+            ModalAnswerer answers;
+            for (int i = 0; i < 4; ++i) answers.answer("OK");
+            QStringList errors;
+            TApplication::showExceptionHook() = [&](const QString &m) { errors << m; };
+            Tfrm_main w({});
+            report = (w.Diario->Active() ? "1" : "0") + (answers.messages + errors).join('|').toUtf8();
+        }
+        if (write(fds[1], report.constData(), size_t(report.size())) < 0) _exit(3);
+        _exit(0);
+    }
+    close(fds[1]);
+    parentStart();
+    QByteArray got;
+    char buf[4096];
+    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) got.append(buf, n);
+    close(fds[0]);
+    waitpid(pid, nullptr, 0);
+    ChildStart c;
+    c.open = got.startsWith('1');
+    const QString rest = QString::fromUtf8(got.mid(1));
+    if (!rest.isEmpty()) c.messages = rest.split('|');
+    return c;
 }
 
 QStringList entries(const QString &folder)
@@ -259,6 +306,74 @@ private slots:
         } catch (const Exception &e) {
             QCOMPARE(e.message(), QString("Cannot modify a read-only dataset"));
         }
+        QCOMPARE(bytesOf(archive), before);
+    }
+
+    // Two starts at the same moment: both open the diary, shared, with no message.
+    void twoStartsAtOnce()
+    {
+        const QString archive = file("schedario.mdb");
+        TArchive::create(archive);
+        exec(archive, "UPDATE Intestazione SET Nome='Rossi Mario';"
+                      "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM c WHERE i < 6000) "
+                      "INSERT INTO Diario (Data, SX_MAX_1, Note) SELECT date('2000-01-01', '+' || i || ' days') || "
+                      "' 00:00:00', 120 + i % 30, hex(randomblob(200)) FROM c; DELETE FROM Diario WHERE ID_Diario % 2 = 0");
+        // The child's backup paused a second at its first write: the parent's
+        // start ends and holds the diary open while the child goes on.
+        faultvfs::Plan slowBackup;
+        slowBackup.action = faultvfs::Action::Pause;
+        slowBackup.step = 1;
+        for (int run = 0; run < 12; ++run) {
+            const int delay = (run * 7) % 50;
+            const faultvfs::Plan plan = run % 3 == 2 ? slowBackup : faultvfs::Plan();
+            // Freed pages make each start compact the archive anew.
+            exec(archive, QStringLiteral("INSERT INTO Diario (Data, Note) SELECT Data, Note FROM Diario LIMIT 300;"
+                                         "DELETE FROM Diario WHERE ID_Diario IN (SELECT ID_Diario FROM Diario "
+                                         "ORDER BY ID_Diario DESC LIMIT 300)"));
+            QStringList parentMessages;
+            bool parentOpen = false;
+            std::unique_ptr<Tfrm_main> parent;   // open until the child has started
+            const ChildStart child = startBesideChild(delay, plan, [&] {
+                ModalAnswerer answers;
+                for (int i = 0; i < 4; ++i) answers.answer("OK");
+                m_errors.clear();
+                parent = std::make_unique<Tfrm_main>(QStringList());
+                parentOpen = parent->Diario->Active();
+                parentMessages = answers.messages + m_errors;
+            });
+            parent.reset();
+            const QString at = QStringLiteral("run %1, child %2 ms later%3").arg(run).arg(delay)
+                                   .arg(plan.action == faultvfs::Action::Pause ? ", its backup slowed" : "");
+            QVERIFY2(parentOpen && parentMessages.isEmpty(), qPrintable(at + ": " + parentMessages.join(" | ")));
+            QVERIFY2(child.open && child.messages.isEmpty(), qPrintable(at + ": " + child.messages.join(" | ")));
+        }
+    }
+
+    // A program that takes no lock file (the sqlite3 tool) is writing the archive:
+    // after SQLite's wait, the start says so and changes nothing.
+    void archiveHeldByAnotherProgram()
+    {
+        const QString archive = file("schedario.mdb");
+        TArchive::create(archive);
+        exec(archive, "INSERT INTO Diario (Data, Note) VALUES ('2024-03-01 00:00:00', 'prima')");
+        const QByteArray before = bytesOf(archive);
+        sqlite3 *other = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(archive).constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE; UPDATE Diario SET Note = 'altra'", nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        {
+            ModalAnswerer answers;
+            answers.answer("OK");
+            answers.answer("OK");
+            Tfrm_main w({});
+            QCOMPARE(answers.messages, QStringList{QString::fromUtf8(
+                                           "   L'archivio è in uso da un altro programma: chiuderlo e riavviare "
+                                           "Tonalba.   ")});
+            QCOMPARE(m_errors, QStringList());
+            QVERIFY(w.TerminateRequested());
+        }
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
         QCOMPARE(bytesOf(archive), before);
     }
 
