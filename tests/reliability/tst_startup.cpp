@@ -220,6 +220,33 @@ private slots:
         QTest::newRow("a header without its row") << Spoil([](const QString &a) {
             exec(a, "DELETE FROM Intestazione");
         }) << false;
+        const auto overwrite = [](const QString &a, qint64 at, qsizetype n) {
+            QFile f(a);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            f.seek(at);
+            f.write(QByteArray(n, '\x5a'));
+        };
+        QTest::newRow("its header overwritten") << Spoil([=](const QString &a) { overwrite(a, 0, 16); }) << false;
+        QTest::newRow("a table page overwritten") << Spoil([=](const QString &a) { overwrite(a, 4096 + 8, 64); }) << false;
+        QTest::newRow("its free list overwritten") << Spoil([=](const QString &a) {
+            exec(a, "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM c WHERE i < 200) "
+                    "INSERT INTO Diario (Data, Note) SELECT '2024-05-01 00:00:00', hex(randomblob(500)) FROM c;"
+                    "DELETE FROM Diario WHERE Data = '2024-05-01 00:00:00'");
+            QFile f(a);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray header = f.read(40);
+            const quint32 trunk = (quint8(header[32]) << 24) | (quint8(header[33]) << 16) | (quint8(header[34]) << 8)
+                                  | quint8(header[35]);
+            QVERIFY(trunk > 1);
+            f.close();
+            overwrite(a, qint64(trunk - 1) * 4096, 12);
+        }) << false;
+        QTest::newRow("cut to half its length") << Spoil([](const QString &a) {
+            exec(a, "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM c WHERE i < 100) "
+                    "INSERT INTO Diario (Data, Note) SELECT '2024-05-01 00:00:00', hex(randomblob(500)) FROM c");
+            QFile f(a);
+            QVERIFY(f.resize(f.size() / 2));
+        }) << false;
         QTest::newRow("a write interrupted by a kill") << Spoil([](const QString &a) { leaveInterruptedWrite(a); }) << true;
     }
     void backupKeptUnlessTheArchiveIsADiary()
