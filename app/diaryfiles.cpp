@@ -1,4 +1,6 @@
 #include "app/diaryfiles.h"
+
+#include "core/safefile.h"
 #include "data/archive.h"
 #include "core/exceptions.h"
 
@@ -6,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <algorithm>
 
@@ -106,16 +107,12 @@ bool trasferisci(const QString &srcFolder, const QString &srcFile, const QString
             return false;
         }
     }
+    // The settings and the template: small files, read whole.
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly)) return false;
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly)) return false;
-    while (!in.atEnd()) {
-        const QByteArray chunk = in.read(1 << 20);
-        if (chunk.isEmpty() && in.error() != QFile::NoError) return false;
-        if (out.write(chunk) != chunk.size()) return false;
-    }
-    return out.commit();
+    const QByteArray bytes = in.readAll();
+    if (in.error() != QFile::NoError) return false;
+    return safefile::write(target, bytes);
 }
 
 } // namespace DiaryFiles

@@ -200,11 +200,14 @@ void TArchive::copy(const QString &source, const QString &target)
 
 int TArchive::removeLeftovers(const QString &folder)
 {
-    static const QRegularExpression ours(QStringLiteral("^\\.tonalba-(?:([0-9]+)-)?[A-Za-z0-9]{6}\\.tmp(?:-journal)?$"));
+    // Archive copies, and the settings or templates being saved (core/safefile.h).
+    static const QRegularExpression copies(QStringLiteral("^\\.tonalba-(?:([0-9]+)-)?[A-Za-z0-9]{6}\\.tmp(?:-journal)?$"));
+    static const QRegularExpression saves(QStringLiteral("^\\..+\\.([0-9]+)\\.[0-9a-f]{8}\\.part$"));
     int removed = 0;
     const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo &fi : entries) {
-        const QRegularExpressionMatch m = ours.match(fi.fileName());
+        QRegularExpressionMatch m = copies.match(fi.fileName());
+        if (!m.hasMatch()) m = saves.match(fi.fileName());
         if (!m.hasMatch()) continue;
         bool abandoned;
         if (m.captured(1).isEmpty()) {

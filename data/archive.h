@@ -32,7 +32,8 @@ public:
     // database at all) unless the archive passes SQLite's quick check and
     // holds the diary's tables, every stored column and the header's row.
     static void verify(const QString &path);
-    // Removes the temporary copies (and their journals) that a killed process
-    // left in `folder`; a live process's are kept. How many went.
+    // Removes the temporary copies (and their journals) and the unfinished
+    // saves that a killed process left in `folder`; a live process's are kept.
+    // How many went.
     static int removeLeftovers(const QString &folder);
 };

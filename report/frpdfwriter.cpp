@@ -1,5 +1,7 @@
 #include "report/frpdfwriter.h"
 
+#include "core/safefile.h"
+
 #include "report/fremfplayer.h"
 #include "report/frempages.h"
 #include "report/frreport.h"
@@ -11,12 +13,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QRandomGenerator>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -34,21 +31,6 @@ QPageLayout pageLayout(const TfrPreparedPage &page)
     const bool landscape = page.Orientation != 0;
     const QPageSize size(landscape ? mm.transposed() : mm, QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
     return QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF());
-}
-
-QString reasonOf(int error)
-{
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR: return QStringLiteral("la cartella non esiste");
-    case EACCES:
-    case EPERM: return QStringLiteral("accesso negato alla cartella");
-    case EROFS: return QStringLiteral("il disco è di sola lettura");
-    case ENOSPC:
-    case EDQUOT: return QStringLiteral("il disco è pieno");
-    case EFBIG: return QStringLiteral("il file supera la dimensione consentita");
-    default: return QString::fromLocal8Bit(std::strerror(error));
-    }
 }
 
 } // namespace
@@ -114,53 +96,10 @@ bool TfrPdfWriter::render(QByteArray &pdf)
     return painter.end();
 }
 
-// QSaveFile is not used: buffered, it loses a short write on a full disk in its
-// final flush and commits a truncated file. Here every write, the sync and the
-// close are checked before the rename.
 bool TfrPdfWriter::commit(const QString &fileName, const QByteArray &bytes)
 {
-    const QFileInfo target(fileName);
-    const QString folder = target.absolutePath();
-    if (!QFileInfo(folder).isDir()) return fail(fileName, reasonOf(ENOENT));
-
-    // Beside the target, so the rename stays on one file system and replaces it in one step.
-    QString temp;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 16; ++attempt) {
-        temp = QStringLiteral("%1/.%2.%3.part")
-                   .arg(folder, target.fileName())
-                   .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-        fd = ::open(QFile::encodeName(temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return fail(fileName, reasonOf(errno));
-    }
-    if (fd < 0) return fail(fileName, reasonOf(EEXIST));
-
-    // A replaced file keeps its permissions.
-    struct stat old;
-    if (::stat(QFile::encodeName(target.absoluteFilePath()).constData(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
-
-    int error = 0;
-    const char *data = bytes.constData();
-    qint64 left = bytes.size();
-    while (left > 0) {
-        const qint64 n = m_write(fd, data, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            error = n < 0 ? errno : ENOSPC;
-            break;
-        }
-        data += n;
-        left -= n;
-    }
-    if (!error && ::fsync(fd) != 0) error = errno;
-    if (::close(fd) != 0 && !error) error = errno;
-    if (!error && ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0)
-        error = errno;
-    if (error) {
-        ::unlink(QFile::encodeName(temp).constData());
-        return fail(fileName, reasonOf(error));
-    }
-    return true;
+    QString reason;
+    return safefile::write(fileName, bytes, &reason, m_write) || fail(fileName, reason);
 }
 
 bool TfrPdfWriter::fail(const QString &fileName, const QString &reason)

@@ -1,5 +1,7 @@
 #include "report/frpreparedfile.h"
 
+#include "core/safefile.h"
+
 #include "report/frbinaryreader.h"
 #include "report/frbinarywriter.h"
 #include "report/fremfdevice.h"
@@ -180,12 +182,10 @@ void TfrPreparedFile::load(TfrReport &report, const QByteArray &data, qint64 bas
 
 void TfrPreparedFile::SavePrepared(const TfrReport &report, const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw Exception(QStringLiteral("Impossibile creare il file %1").arg(fileName));
-    SavePreparedStream(report, file);
-    if (!file.flush() || file.error() != QFileDevice::NoError)
-        throw Exception(QStringLiteral("Impossibile scrivere il file %1").arg(fileName));
+    // Written aside and put in place whole: a failed save keeps the old file.
+    QString reason;
+    if (!safefile::write(fileName, save(report, 0), &reason))
+        throw Exception(QStringLiteral("Impossibile scrivere il file %1: %2.").arg(fileName, reason));
 }
 
 void TfrPreparedFile::LoadPrepared(TfrReport &report, const QString &fileName)

@@ -1,5 +1,7 @@
 #include "report/frreport.h"
 
+#include "core/safefile.h"
+
 #include "report/frbandview.h"
 #include "report/frbuildcontext.h"
 #include "report/frloadresult.h"
@@ -23,7 +25,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QSaveFile>
 #include <QScreen>
 
 namespace {
@@ -211,13 +212,8 @@ void TfrReport::SaveTemplate(const QString &fileName)
             name = withSlash(ReportDir) + name;
         }
     }
-    QSaveFile file(name);
-    bool ok = file.open(QIODevice::WriteOnly);
-    if (ok) {
-        SaveTemplateStream(file);
-        ok = file.commit();
-    }
-    if (!ok) throw Exception(QStringLiteral("Si è verificato un errore durante la fase di salvataggio del report"));
+    if (!safefile::write(name, SaveTemplateData()))
+        throw Exception(QStringLiteral("Si è verificato un errore durante la fase di salvataggio del report"));
     FileName = QFileInfo(name).fileName();
 }
 

@@ -1,7 +1,8 @@
 #include "settings/inifile.h"
 
+#include "core/safefile.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace {
@@ -284,13 +285,7 @@ void TIniFile::UpdateFile()
 {
     if (!m_modified)
         return;
-    const QByteArray bytes = Text();
-    QSaveFile file(m_fileName);
-    // Unbuffered, so a short write on a full disk shows in write()'s count:
-    // a buffered QSaveFile loses it in the final flush and commits a
-    // truncated file.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size()
-        || !file.commit())
+    if (!safefile::write(m_fileName, Text()))
         throw EIniFileException(QStringLiteral("Unable to write to %1").arg(m_fileName));
     m_modified = false;
 }

@@ -26,7 +26,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSaveFile>
+#include "core/safefile.h"
 #include <QTextStream>
 #include <algorithm>
 #include <cstdio>
@@ -277,17 +277,10 @@ int run(const QStringList &argsIn)
         if (!loadFile(report, args[0], corrupt) || corrupt) return 1;
         // Saved with the pseudo printer selected, whatever the template chose.
         report.Context().Printer.SetPrinterIndex(report.Context().Printer.DefaultPrinterIndex());
-        QSaveFile out(args[1]);
-        if (!out.open(QIODevice::WriteOnly)) {
-            cliError(QStringLiteral("%1: %2").arg(args[1], out.errorString()));
-            return 1;
-        }
-        report.SaveTemplateStream(out);
-        if (!out.commit()) {
-            cliError(QStringLiteral("%1: %2").arg(args[1], out.errorString()));
-            return 1;
-        }
-        return 0;
+        QString reason;
+        if (safefile::write(args[1], report.SaveTemplateData(), &reason)) return 0;
+        cliError(QStringLiteral("Impossibile scrivere il file %1: %2.").arg(args[1], reason));
+        return 1;
     }
     if (sub == QLatin1String("eval")) {
         if (args.size() != 1) return cliUsage(QStringLiteral("report eval: attesa una espressione"));

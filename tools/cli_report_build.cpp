@@ -16,11 +16,11 @@
 
 #include "core/datetime.h"
 #include "core/exceptions.h"
+#include "core/safefile.h"
 
 #include <QFile>
 #include <QImage>
 #include <QPainter>
-#include <QSaveFile>
 
 namespace {
 QString pageName(const QString &prefix, int n, const char *ext)
@@ -30,12 +30,10 @@ QString pageName(const QString &prefix, int n, const char *ext)
 
 bool writeFile(const QString &name, const QByteArray &data)
 {
-    QSaveFile f(name);
-    if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.commit()) {
-        cliError(QStringLiteral("%1: %2").arg(name, f.errorString()));
-        return false;
-    }
-    return true;
+    QString reason;
+    if (safefile::write(name, data, &reason)) return true;
+    cliError(QStringLiteral("Impossibile scrivere il file %1: %2.").arg(name, reason));
+    return false;
 }
 
 bool writePngs(TfrReport &r, const QString &prefix, int dpi)

@@ -72,6 +72,8 @@ TEST(Archive, LeftoversOfDeadProcessesGoAndALiveOnesStay)
     const QString own = QString::number(getpid());
     const QStringList names = {".tonalba-" + QString::number(dead) + "-aB3dE9.tmp",
                                ".tonalba-" + QString::number(dead) + "-aB3dE9.tmp-journal",
+                               ".diario.ini." + QString::number(dead) + ".0a1b2c3d.part",
+                               ".diario.frf." + live + ".0a1b2c3d.part",
                                ".tonalba-" + live + "-Zz0Zz0.tmp",
                                ".tonalba-" + own + "-Qq1Qq1.tmp",
                                ".tonalba-Old123.tmp",
@@ -80,9 +82,9 @@ TEST(Archive, LeftoversOfDeadProcessesGoAndALiveOnesStay)
         QFile f(dir.filePath(n));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
-    EXPECT_EQ(TArchive::removeLeftovers(dir.path()), 2);
+    EXPECT_EQ(TArchive::removeLeftovers(dir.path()), 3);
     // A name without its owner is kept while it may still be in use.
-    QStringList kept{".tonalba-" + live + "-Zz0Zz0.tmp", ".tonalba-" + own + "-Qq1Qq1.tmp", ".tonalba-Old123.tmp",
+    QStringList kept{".diario.frf." + live + ".0a1b2c3d.part", ".tonalba-" + live + "-Zz0Zz0.tmp", ".tonalba-" + own + "-Qq1Qq1.tmp", ".tonalba-Old123.tmp",
                      "rossi.mdb"};
     QStringList left = testutil::folderEntries(dir.path());
     kept.sort();
