@@ -4,6 +4,7 @@
 // archive a killed writer left is recovered, not called damaged.
 
 #include "app/application.h"
+#include "app/diarymodel.h"
 #include "app/frm_main.h"
 #include "app/frm_pass.h"
 #include "core/formatsettings.h"
@@ -65,8 +66,9 @@ void leaveInterruptedWrite(const QString &path)
     QFile::remove(live);
 }
 
-// A start in a child process under `plan`; the steps it took, or -1 when it was killed.
-int startInChild(const faultvfs::Plan &plan)
+// A start in a child process under `plan`, then `work` on its window; the
+// steps taken, or -1 when it was killed. With `work`, only the work runs under the plan.
+int startInChild(const faultvfs::Plan &plan, const std::function<void(Tfrm_main &)> &work = {})
 {
     int fds[2];
     if (pipe(fds) != 0) return -2;
@@ -75,11 +77,15 @@ int startInChild(const faultvfs::Plan &plan)
     if (pid == 0) {
         close(fds[0]);
         faultvfs::install();
-        faultvfs::setPlan(plan);
+        if (!work) faultvfs::setPlan(plan);
         {
             ModalAnswerer answers;
             for (int i = 0; i < 4; ++i) answers.answer("OK");
             Tfrm_main w({});
+            if (work) {
+                faultvfs::setPlan(plan);
+                work(w);
+            }
         }
         const int steps = faultvfs::steps();
         if (write(fds[1], &steps, sizeof steps) != sizeof steps) _exit(3);
@@ -402,6 +408,65 @@ private slots:
         sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(other);
         QCOMPARE(bytesOf(archive), before);
+    }
+
+    // Killed at every step of saving a changed day and a new one, the program
+    // leaves the diary as it was before, between or after the two posts.
+    void killedWhilePosting()
+    {
+#ifdef TONALBA_SANITIZED
+        QSKIP("the sweep runs in the normal build");
+#endif
+        const QString archive = file("schedario.mdb");
+        TArchive::create(archive);
+        exec(archive, "UPDATE Intestazione SET Nome='Rossi Mario';"
+                      "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM c WHERE i < 300) "
+                      "INSERT INTO Diario (Data, SX_MAX_1, Note) SELECT date('2020-01-01', '+' || i || ' days') || "
+                      "' 00:00:00', 120 + i % 30, hex(randomblob(150)) FROM c");
+        {
+            Tfrm_main first({});   // the backup and the compaction, done once and for all
+        }
+        const QString pristine = file("pristine.bin");
+        QVERIFY(QFile::copy(archive, pristine));
+        const auto editDay = [](Tfrm_main &w) {
+            w.Diario->First();
+            w.Diario->Edit();
+            w.model->DiarioNote->SetAsString(QString(3000, 'e'));
+            w.Diario->Post();
+        };
+        const auto editAndAdd = [&](Tfrm_main &w) {
+            editDay(w);
+            w.Diario->Append();
+            w.model->DiarioData->SetAsString("15/06/2024");
+            w.model->DiarioNote->SetAsString(QString(3000, 'n'));
+            w.Diario->Post();
+        };
+        const char *const sum = "SELECT count(*) || ':' || sum(length(Note)) FROM Diario";
+        const auto stateAfter = [&](const std::function<void(Tfrm_main &)> &work) {
+            QFile::remove(archive);
+            QFile::copy(pristine, archive);
+            faultvfs::Plan counting;
+            counting.action = faultvfs::Action::Count;
+            const int steps = startInChild(counting, work);
+            return std::make_pair(recovered(archive, sum), steps);
+        };
+        const QString before = recovered(pristine, sum);
+        const QString between = stateAfter(editDay).first;
+        const auto [after, steps] = stateAfter(editAndAdd);
+        QVERIFY(before != between && between != after);
+        QVERIFY(steps > 4);
+        for (int k = 1; k <= steps; ++k) {
+            QFile::remove(archive);
+            QVERIFY(QFile::copy(pristine, archive));
+            faultvfs::Plan kill;
+            kill.action = faultvfs::Action::Kill;
+            kill.step = k;
+            QCOMPARE(startInChild(kill, editAndAdd), -1);
+            const QString now = recovered(archive, sum);
+            QVERIFY2(now == before || now == between || now == after,
+                     qPrintable(QStringLiteral("killed at step %1 of %2: %3").arg(k).arg(steps).arg(now)));
+            QCOMPARE(recovered(archive, "PRAGMA quick_check"), QString("ok"));
+        }
     }
 
     // Killed at every step of its work on the archive, a start leaves the
