@@ -5,7 +5,10 @@
 
 #include "reliability.h"
 
+#include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QThread>
 
 namespace {
 
@@ -108,6 +111,50 @@ TEST_F(FaultSweep, AFullDiskDuringAnImportIsReportedAsAFullDisk)
         if (r.exitCode == 0) continue;   // the step was not a write
         EXPECT_TRUE(r.err.contains("Not enough space on disk")) << r.err.toStdString();
         EXPECT_EQ(content(archive), before);
+    }
+}
+
+// Kills at moments no step counter chooses: anywhere in a command's run,
+// timers and all. TONALBA_RANDOM_KILLS sets how many (make reliability: 300).
+TEST_F(FaultSweep, RandomKills)
+{
+    const int kills = qEnvironmentVariableIntValue("TONALBA_RANDOM_KILLS") > 0
+                          ? qEnvironmentVariableIntValue("TONALBA_RANDOM_KILLS")
+                          : 30;
+    const QString archive = dir.filePath("arc.mdb");
+    QList<QStringList> afterOf;
+    QList<qint64> runtime;
+    const QStringList before = content(pristine);
+    for (const Command &c : commands) {
+        reliability::copyArchive(pristine, archive);
+        QElapsedTimer t;
+        t.start();
+        ASSERT_EQ(cli(argsFor(c, archive)).exitCode, 0);
+        runtime << qMax<qint64>(1, t.elapsed());
+        afterOf << content(archive);
+    }
+    QRandomGenerator random(20261210);   // the same moments on every run
+    for (int n = 0; n < kills; ++n) {
+        const int which = int(random.bounded(quint32(std::size(commands))));
+        const Command &c = commands[which];
+        const int at = int(random.bounded(quint32(runtime[which] * 1000)));   // microseconds
+        SCOPED_TRACE(QStringLiteral("%1 killed after %2 us").arg(c.name).arg(at).toStdString());
+        reliability::copyArchive(pristine, archive);
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("TONALBA_LOCALE", "it_IT");
+        p.setProcessEnvironment(env);
+        p.start(TONALBA_CLI, argsFor(c, archive));
+        ASSERT_TRUE(p.waitForStarted());
+        QThread::usleep(at);
+        p.kill();
+        p.waitForFinished();
+        const reliability::Run exported = cli({"export", archive, "--format", "csv"});
+        EXPECT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+        EXPECT_EQ(testutil::quickCheck(archive), "ok");
+        const QStringList now = content(archive);
+        EXPECT_TRUE(now == before || now == afterOf[which]);
+        if (HasFailure()) return;
     }
 }
 
