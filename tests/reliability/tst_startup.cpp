@@ -495,13 +495,25 @@ private slots:
         }
     }
 
-    // Killed at every step of its work on the archive, a start leaves the
-    // diary, a backup that is a diary, and nothing the next start does not clear.
-    void killedAtEveryStep()
+    // Killed, or failing, at every step of its work on the archive, a start
+    // leaves the diary, a backup that is a diary, and nothing the next start does not clear.
+    void faultAtEveryStep_data()
+    {
+        QTest::addColumn<int>("action");
+        QTest::addColumn<int>("stride");   // every step, or every third in the short run
+        const int stride = qEnvironmentVariableIntValue("TONALBA_SWEEP_ALL") ? 1 : 3;
+        QTest::newRow("killed") << int(faultvfs::Action::Kill) << 1;
+        QTest::newRow("an I/O error, once") << int(faultvfs::Action::IoErrorOnce) << stride;
+        QTest::newRow("I/O errors from then on") << int(faultvfs::Action::IoErrorFromStep) << stride;
+        QTest::newRow("the disk full from then on") << int(faultvfs::Action::FullFromStep) << stride;
+    }
+    void faultAtEveryStep()
     {
 #ifdef TONALBA_SANITIZED
         QSKIP("the sweep runs in the normal build");
 #endif
+        QFETCH(int, action);
+        QFETCH(int, stride);
         const QString archive = file("schedario.mdb"), backup = file("schedario_backup.mdk");
         TArchive::create(archive);
         exec(archive, "UPDATE Intestazione SET Nome='Rossi Mario';"
@@ -516,16 +528,17 @@ private slots:
         const int steps = startInChild(counting);
         QVERIFY(steps > 10);
         const QStringList clean = entries(m_folder);
-        for (int k = 1; k <= steps; ++k) {
+        const char *const sum = "SELECT count(*) || ':' || sum(length(Note)) FROM Diario";
+        for (int k = 1; k <= steps; k += stride) {
             QFile::remove(archive);
             QFile::remove(backup);
             QVERIFY(QFile::copy(pristine, archive));
-            faultvfs::Plan kill;
-            kill.action = faultvfs::Action::Kill;
-            kill.step = k;
-            QCOMPARE(startInChild(kill), -1);
-            const QString at = QStringLiteral("killed at step %1 of %2").arg(k).arg(steps);
-            const char *const sum = "SELECT count(*) || ':' || sum(length(Note)) FROM Diario";
+            faultvfs::Plan plan;
+            plan.action = faultvfs::Action(action);
+            plan.step = k;
+            const int ran = startInChild(plan);
+            if (plan.action == faultvfs::Action::Kill) QCOMPARE(ran, -1);
+            const QString at = QStringLiteral("step %1 of %2").arg(k).arg(steps);
             QCOMPARE(recovered(archive, sum) + " " + at, days + " " + at);
             if (QFile::exists(backup)) QCOMPARE(recovered(backup, sum) + " " + at, days + " " + at);
             {
@@ -536,6 +549,7 @@ private slots:
             QCOMPARE(recovered(backup, sum) + " " + at, days + " " + at);
         }
     }
+
 };
 
 QTEST_MAIN(TestStartup)
