@@ -41,6 +41,20 @@ qint32 TfrBinaryReader::i32()
     return v;
 }
 
+qint32 TfrBinaryReader::i32(const frLimits::Limit &limit, const char *field)
+{
+    const qint64 at = pos();
+    const qint32 v = i32();
+    const QLatin1StringView name(field);
+    // A range around zero is a magnitude: beyond it on either side.
+    if (v > limit.max || (v < limit.min && limit.min < 0))
+        throw EfrStreamError(
+            QStringLiteral("%1 %2 beyond %3").arg(name).arg(v).arg(QLatin1StringView(limit.maxText)), at);
+    if (v < limit.min)
+        throw EfrStreamError(QStringLiteral("%1 %2 below %3").arg(name).arg(v).arg(limit.min), at);
+    return v;
+}
+
 QByteArray TfrBinaryReader::bytes(qint64 count)
 {
     need(count);

@@ -5,14 +5,21 @@
 // Texts are Windows-1252.
 
 #include "core/exceptions.h"
+#include "report/frlimits.h"
 
 #include <QByteArray>
 #include <QStringList>
 
+// `at` is where the offending field starts in the stream, when it is known
+// (a value out of its limits); otherwise reading stopped at the reader's position.
 class EfrStreamError : public Exception
 {
 public:
-    using Exception::Exception;
+    explicit EfrStreamError(const QString &message, qint64 at = -1) : Exception(message), m_at(at) {}
+    qint64 at() const { return m_at; }
+
+private:
+    qint64 m_at;
 };
 
 class TfrBinaryReader
@@ -31,6 +38,9 @@ public:
     qint16 i16();
     quint16 u16();
     qint32 i32();
+    // An int32 that must lie within `limit`; otherwise the stream is refused
+    // at the field, with a reason naming it, its value and the limit.
+    qint32 i32(const frLimits::Limit &limit, const char *field);
     bool bool16() { return u16() != 0; }
     QByteArray bytes(qint64 count);
     QString shortString();

@@ -28,7 +28,7 @@ void TfrCustomMemoView::Assign(const TfrView &from)
 void TfrCustomMemoView::LoadFromStream(TfrBinaryReader &r, int version)
 {
     FontName = r.stringList(version).value(0);
-    FontSize = r.i32();
+    FontSize = r.i32(frLimits::FontSize, "font size");
     FontStyle = r.u16() & 7;
     FontColor = r.i32();
     TextLayout = r.i32();

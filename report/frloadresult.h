@@ -23,7 +23,7 @@ struct TfrLoadResult
     bool Ok = true;
     QList<TfrMessage> Messages;   // for the user, in the order they arose
     QString Reason;               // "corrupt at byte 1234: string list of 70000 lines, 200 bytes left"
-    qint64 Offset = -1;           // where reading stopped, from the start of the stream
+    qint64 Offset = -1;           // from the stream's start: where reading stopped, or a refused field
 
     explicit operator bool() const { return Ok; }
     // A failure with the engine's message.

@@ -6,6 +6,7 @@
 #include "report/frbinarywriter.h"
 #include "report/fremfdevice.h"
 #include "report/frbuildcontext.h"
+#include "report/frlimits.h"
 #include "report/frpapertable.h"
 #include "report/frprintersettings.h"
 #include "report/frreport.h"
@@ -24,9 +25,6 @@ constexpr qint64 kPageHeaderSize = 4 + 2 + 4 + 4 + 1 + 1;
 constexpr qint64 kEmfMinHeader = 88;
 constexpr quint32 kEmrHeader = 1;
 constexpr quint32 kEmfSignature = 0x464D4520;   // " EMF"
-// Papers beyond ten metres are no paper: they would only overflow the
-// geometry and the preview's layout.
-constexpr int kMaxPaperSize = 100000;
 
 quint32 u32At(const QByteArray &data, qint64 at)
 {
@@ -130,8 +128,10 @@ TfrPreparedFile::Content TfrPreparedFile::parse(const QByteArray &data, qint64 b
             page.UseMargins = r.u8() != 0;
             if (next <= recordAt || next > end || next < r.pos())
                 invalid(QStringLiteral("page %1 ends at %2").arg(i + 1).arg(next), recordAt);
-            if (page.PaperWidth <= 0 || page.PaperHeight <= 0 || page.PaperWidth > kMaxPaperSize
-                || page.PaperHeight > kMaxPaperSize)
+            // Papers beyond the limit are no paper: they would only overflow
+            // the geometry and the preview's layout.
+            if (page.PaperWidth <= 0 || page.PaperHeight <= 0 || page.PaperWidth > frLimits::MaxPaper
+                || page.PaperHeight > frLimits::MaxPaper)
                 invalid(QStringLiteral("page %1 on paper %2 x %3").arg(i + 1).arg(page.PaperWidth).arg(page.PaperHeight),
                         recordAt);
             const qint64 drawingAt = r.pos();

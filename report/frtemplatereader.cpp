@@ -10,7 +10,6 @@
 #include "report/frregistry.h"
 #include "report/frreport.h"
 
-#include <QtEndian>
 #include <memory>
 
 namespace {
@@ -64,12 +63,14 @@ public:
                 dataset = std::make_unique<TfrDataset>();
             }
             const QString name = r.shortString();
-            const QByteArray range = r.bytes(8);
+            const QByteArray range = r.bytes(4);
+            const qint32 endCount = within(QStringLiteral("dataset %1").arg(name),
+                                           [&] { return r.i32(frLimits::RecordCount, "record count"); });
             if (!dataset) continue;
             dataset->setObjectName(name);
             dataset->RangeBegin = TRangeBegin(quint8(range[0]));
             dataset->RangeEnd = TRangeEnd(quint8(range[1]));
-            dataset->RangeEndCount = qFromLittleEndian<qint32>(range.constData() + 4);
+            dataset->RangeEndCount = endCount;
             m_report.AddDataset(dataset.release(), true);
         }
     }
@@ -96,7 +97,9 @@ public:
             if (tag == TagPage) {
                 if (m_report.Pages.Count() >= TfrTemplateReader::MaxPages)
                     throw EfrStreamError(QStringLiteral("More than %1 pages").arg(TfrTemplateReader::MaxPages));
-                m_report.Pages.Add()->LoadFromStream(r, m_version);
+                TfrPage *page = m_report.Pages.Add();
+                within(QStringLiteral("page %1").arg(m_report.Pages.Count()),
+                       [&] { page->LoadFromStream(r, m_version); });
             } else if (tag <= frKind::SubReport) {
                 object(tag, QString());
             } else if (tag == TagAddIn) {
@@ -119,9 +122,12 @@ public:
             throw EfrStreamError(QStringLiteral("Object on page %1 of %2").arg(pageIndex).arg(m_report.Pages.Count()));
         std::unique_ptr<TfrView> view(m_report.CreateObject(kind, className));
         if (!view) throw EfrStreamError(QStringLiteral("Cannot create an object of class %1").arg(className));
-        view->LoadCommon(r, m_version);
-        view->LoadFromStream(r, m_version);
-        m_report.Pages[pageIndex]->Add(view.release());
+        TfrPage *page = m_report.Pages[pageIndex];
+        within(QStringLiteral("page %1, object %2").arg(pageIndex + 1).arg(page->Objects.size() + 1), [&] {
+            view->LoadCommon(r, m_version);
+            view->LoadFromStream(r, m_version);
+        });
+        page->Add(view.release());
     }
 
     void values()
@@ -147,6 +153,17 @@ public:
     }
 
 private:
+    // Runs a part of a record, naming the record in what it refuses.
+    template<typename Read>
+    auto within(const QString &where, Read read) -> decltype(read())
+    {
+        try {
+            return read();
+        } catch (const EfrStreamError &e) {
+            throw EfrStreamError(where + QStringLiteral(": ") + e.message(), e.at());
+        }
+    }
+
     TfrReport &m_report;
     TfrBinaryReader &r;
     int m_version;
@@ -179,6 +196,7 @@ TfrLoadResult TfrTemplateReader::read(const QByteArray &data, qint64 base)
     int version = 21;
     TfrLoadResult result;
     QString why;
+    qint64 fieldAt = -1;
     m_report.Pages.Clear();
     m_report.ClearDatasets();
     m_report.Values.Clear();
@@ -196,6 +214,9 @@ TfrLoadResult TfrTemplateReader::read(const QByteArray &data, qint64 base)
     } catch (const Abandoned &a) {
         result.Messages.append({unknownAddInMessage(a.className), QStringLiteral("Errore"), TfrMessageIcon::Error});
         why = QStringLiteral("object class %1 is not in this program").arg(a.className);
+    } catch (const EfrStreamError &e) {
+        why = e.message();
+        fieldAt = e.at();
     } catch (const Exception &e) {
         why = e.message();
     } catch (const std::exception &e) {
@@ -204,7 +225,7 @@ TfrLoadResult TfrTemplateReader::read(const QByteArray &data, qint64 base)
     if (!why.isEmpty()) {
         result.Ok = false;
         result.Messages.append({corruptMessage(), QStringLiteral("Errore"), TfrMessageIcon::Error});
-        result.Offset = r.pos();
+        result.Offset = fieldAt >= 0 ? fieldAt : r.pos();
         result.Reason = QStringLiteral("corrupt at byte %1: %2").arg(result.Offset).arg(why);
         m_report.ClearDatasets();
         m_report.Pages.Clear();

@@ -3,9 +3,12 @@
 // (20 or less counts as 21 without a version byte). The reader trusts nothing:
 // counts are checked against the bytes left, picture end positions must lie
 // ahead inside the stream, object page indexes must name a page read before,
-// and page records stop at 256, so a hostile stream ends the load as corrupt
-// rather than looping or exhausting memory. A corrupt stream leaves one empty
-// page and no datasets; the result says why and where, and shows nothing.
+// page records stop at 256, and sizes (paper, margins, columns, objects,
+// fonts, counted records) stay within report/frlimits.h, so a hostile stream
+// ends the load as corrupt rather than looping or exhausting memory, then or
+// when the report is built. A corrupt stream leaves one empty page and no
+// datasets; the result says why and where (a field out of its limits is named
+// with its record), and shows nothing.
 
 #include "report/frloadresult.h"
 

@@ -47,13 +47,18 @@ void TfrView::SaveToStream(TfrBinaryWriter &) const {}
 
 void TfrView::LoadCommon(TfrBinaryReader &r, int version)
 {
-    Left = r.i32();
-    Top = r.i32();
-    Width = r.i32();
-    Height = r.i32();
+    // Layouts before version 24 grow by 1123/1088 below, and their limits
+    // shrink by as much: what loads must load again once saved.
+    const auto limit = [version](const frLimits::Limit &l) {
+        return version < 24 ? frLimits::Limit{l.min * 1088 / 1123, l.max * 1088 / 1123, l.maxText} : l;
+    };
+    Left = r.i32(limit(frLimits::ObjectPosition), "left");
+    Top = r.i32(limit(frLimits::ObjectPosition), "top");
+    Width = r.i32(limit(frLimits::ObjectSize), "width");
+    Height = r.i32(limit(frLimits::ObjectSize), "height");
     Flags = r.u16();
     FrameLines = r.u16();
-    FrameWidth = r.i32();
+    FrameWidth = r.i32(frLimits::FrameWidth, "frame width");
     FrameColor = r.i32();
     FrameStyle = r.u16();
     FillColor = r.i32();

@@ -539,4 +539,149 @@ TEST_F(TemplateTest, EveryTruncationEndsCleanly)
     EXPECT_TRUE(load(full.left(values)));
     EXPECT_FALSE(load(full.left(values + 2)));
 }
+
+// Where the fields a limit guards stand in limitsSample(): the page record and
+// the text object's common data (both after their tags), its font size, and
+// the record count of its dataset.
+struct LimitFields
+{
+    qint64 page = -1, object = -1, fontSize = -1, recordCount = -1;
+};
+
+// One custom-size page (2100 x 2970 at 50% x 75%), a text object and a data
+// band over an event-driven dataset that counts its records.
+QByteArray limitsSample(int version, LimitFields &at)
+{
+    Bytes b(version);
+    b.u8(version);
+    if (version > 22) {
+        b.i32(1).u8(0).str("Etichette").u8(0).u8(2).i16(0);
+        at.recordCount = b.d.size();
+        b.i32(5);
+    }
+    b.i16(1).i16(0);
+    if (version > 22) b.i16(0).i16(0);
+    b.list({});
+    at.page = b.d.size() + 1;
+    b.page(256, 2100, 2970);
+    b.u8(0);
+    at.object = b.d.size() + 1;
+    b.common(0, 38, 40, 300, 20, 0, 15, "", {"Pressione"}, "Memo1");
+    // The font name list comes first: "Courier New" counted, or ended by CR and NUL.
+    at.fontSize = b.d.size() + (version > 25 ? 2 + 2 + 11 : 11 + 2);
+    b.memoData();
+    b.u8(2).common(0, 0, 30, 700, 40, 0, frBand::MasterData, "Etichette", {}, "MasterData1");
+    return b.d;
+}
+
+struct LimitCase
+{
+    const char *name;
+    qint64 LimitFields::*record;
+    int offset;          // of the int32 field in its record
+    qint32 value;
+    const char *reason;  // empty: the value is still taken
+    int version = 27;
+};
+
+// Page record: width 4, height 8, margins 12-24, columns 39, gap 43, scale 47 and 51.
+// Common data: left 0, top 4, width 8, height 12, frame width 20.
+const LimitCase limitCases[] = {
+    {"PageWidthInt32Max_was838mWide", &LimitFields::page, 4, 0x7FFFFFFF,
+     "page 1: width 2147483647 beyond 10 m"},
+    {"PageHeightInt32Max", &LimitFields::page, 8, 0x7FFFFFFF, "page 1: height 2147483647 beyond 10 m"},
+    {"PageWidthNegative", &LimitFields::page, 4, -1, "page 1: width -1 below 0"},
+    {"PageWidthTenMetresLoads", &LimitFields::page, 4, 100000, ""},
+    {"PageWidthJustBeyondTenMetres", &LimitFields::page, 4, 100001, "page 1: width 100001 beyond 10 m"},
+    {"CustomPageOfNoWidth", &LimitFields::page, 4, 0, "page 1: width 0 at scale 50% leaves no paper"},
+    {"CustomPageOfNoWidthWithoutScaleFields", &LimitFields::page, 4, 0,
+     "page 1: width 0 at scale 100% leaves no paper", 24},
+    {"LeftMarginInt32Max", &LimitFields::page, 12, 0x7FFFFFFF, "page 1: left margin 2147483647 beyond 10 m"},
+    {"TopMarginTenMetresLoads", &LimitFields::page, 16, 37795, ""},
+    {"RightMarginInt32Min", &LimitFields::page, 20, -2147483647 - 1,
+     "page 1: right margin -2147483648 beyond 10 m"},
+    {"BottomMarginJustBeyondTenMetres", &LimitFields::page, 24, 37796,
+     "page 1: bottom margin 37796 beyond 10 m"},
+    {"ColumnCountInt32Max", &LimitFields::page, 39, 0x7FFFFFFF,
+     "page 1: column count 2147483647 beyond 10000"},
+    {"ColumnCountNegative", &LimitFields::page, 39, -1, "page 1: column count -1 below 0"},
+    {"ColumnCountTenThousandLoads", &LimitFields::page, 39, 10000, ""},
+    {"ColumnGapInt32Max", &LimitFields::page, 43, 0x7FFFFFFF, "page 1: column gap 2147483647 beyond 10 m"},
+    {"ScaleXInt32Max", &LimitFields::page, 47, 0x7FFFFFFF,
+     "page 1: width 2100 at scale 2147483647% beyond 10 m"},
+    {"ScaleXJustUnderTenMetresLoads", &LimitFields::page, 47, 4761, ""},
+    {"ScaleYZero", &LimitFields::page, 51, 0, "page 1: height 2970 at scale 0% leaves no paper"},
+    {"ObjectLeftInt32Max", &LimitFields::object, 0, 0x7FFFFFFF,
+     "page 1, object 1: left 2147483647 beyond 100 m"},
+    {"ObjectLeftMinus100mLoads", &LimitFields::object, 0, -377953, ""},
+    {"ObjectTopInt32Min", &LimitFields::object, 4, -2147483647 - 1,
+     "page 1, object 1: top -2147483648 beyond 100 m"},
+    {"ObjectTopInt32MaxInAScaledOldFile", &LimitFields::object, 4, 0x7FFFFFFF,
+     "page 1, object 1: top 2147483647 beyond 100 m", 23},
+    // Scaled by 1123/1088 it would pass, then be refused when saved and loaded again.
+    {"ObjectTopAtTheLimitInAScaledOldFile", &LimitFields::object, 4, 377953,
+     "page 1, object 1: top 377953 beyond 100 m", 23},
+    {"ObjectTopAtTheScaledLimitLoads", &LimitFields::object, 4, 366173, "", 23},
+    {"ObjectWidthInt32Max", &LimitFields::object, 8, 0x7FFFFFFF,
+     "page 1, object 1: width 2147483647 beyond 100 m"},
+    {"ObjectWidthJustBeyond100m", &LimitFields::object, 8, 377954,
+     "page 1, object 1: width 377954 beyond 100 m"},
+    {"ObjectHeightNegative", &LimitFields::object, 12, -1, "page 1, object 1: height -1 below 0"},
+    {"FrameWidthInt32Max", &LimitFields::object, 20, 0x7FFFFFFF,
+     "page 1, object 1: frame width 2147483647 beyond 10 m"},
+    {"FontSizeInt32Max", &LimitFields::fontSize, 0, 0x7FFFFFFF,
+     "page 1, object 1: font size 2147483647 beyond 28346 points"},
+    {"FontSizeInt32MinInAnOldFile", &LimitFields::fontSize, 0, -2147483647 - 1,
+     "page 1, object 1: font size -2147483648 beyond 28346 points", 25},
+    {"RecordCountInt32Max", &LimitFields::recordCount, 0, 0x7FFFFFFF,
+     "dataset Etichette: record count 2147483647 beyond 1000000"},
+    {"RecordCountMillionLoads", &LimitFields::recordCount, 0, 1000000, ""},
+};
+
+void PrintTo(const LimitCase &c, std::ostream *os) { *os << c.name; }
+
+class TemplateLimits : public TemplateTest, public ::testing::WithParamInterface<LimitCase>
+{
+};
+
+// A value no real layout comes near is refused at its field, and the report
+// is left as a damaged template leaves it; a value at the limit is taken.
+TEST_P(TemplateLimits, AbsurdSizesAreRefusedAtTheirField)
+{
+    const LimitCase &c = GetParam();
+    LimitFields at;
+    const QByteArray good = limitsSample(c.version, at);
+    ASSERT_TRUE(load(good)) << "the sample itself must load";
+    ASSERT_EQ(report->Pages[0]->Objects.size(), 2);
+
+    QByteArray data = good;
+    const qint64 field = at.*c.record + c.offset;
+    ASSERT_GE(at.*c.record, 0) << "no such field in version " << c.version;
+    qToLittleEndian(c.value, data.data() + field);
+    shown.clear();
+    const TfrLoadResult result = load(data);
+    if (!*c.reason) {
+        EXPECT_TRUE(result) << result.Reason.toStdString();
+        EXPECT_EQ(report->Pages[0]->Objects.size(), 2);
+        // What loads, saved, loads again.
+        const TfrLoadResult again = report->LoadTemplateData(report->SaveTemplateData());
+        EXPECT_TRUE(again) << again.Reason.toStdString();
+        return;
+    }
+    EXPECT_FALSE(result);
+    EXPECT_EQ(result.Offset, field);
+    EXPECT_EQ(result.Reason.toStdString(),
+              QStringLiteral("corrupt at byte %1: %2").arg(field).arg(c.reason).toStdString());
+    ASSERT_EQ(result.Messages.size(), 1);
+    EXPECT_EQ(result.Messages[0].text, TfrTemplateReader::corruptMessage());
+    EXPECT_EQ(result.Messages[0].caption, "Errore");
+    EXPECT_EQ(report->Pages.Count(), 1);
+    EXPECT_TRUE(report->Pages[0]->Objects.isEmpty());
+    EXPECT_EQ(report->DatasetCount(), 0);
+    // The empty page is the default one, not the refused paper.
+    EXPECT_EQ(report->Pages[0]->PaperSize, 9);
+    EXPECT_EQ(report->Pages[0]->PaperWidth, 2100);
+}
+INSTANTIATE_TEST_SUITE_P(Fields, TemplateLimits, ::testing::ValuesIn(limitCases),
+                         [](const ::testing::TestParamInfo<LimitCase> &info) { return info.param.name; });
 } // namespace
