@@ -9,6 +9,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
+#include <unistd.h>
 
 namespace {
 
@@ -112,6 +113,34 @@ TEST_F(FaultSweep, AFullDiskDuringAnImportIsReportedAsAFullDisk)
         EXPECT_TRUE(r.err.contains("Not enough space on disk")) << r.err.toStdString();
         EXPECT_EQ(content(archive), before);
     }
+}
+
+// Where nothing may be written, a reader cannot roll back what a killed
+// writer left: it says so, and does not call the archive damaged. Once the
+// folder may be written again, the next reader finishes the job.
+TEST_F(FaultSweep, AReaderWhereNothingMayBeWrittenSaysAWriteWasInterrupted)
+{
+    if (geteuid() == 0) GTEST_SKIP() << "file permissions do not bind the superuser";
+    QTemporaryDir folder;
+    const QString archive = folder.filePath("arc.mdb");
+    reliability::copyArchive(pristine, archive);
+    const QStringList before = content(pristine);
+    const QStringList args{"import", archive, dir.filePath("giorni.csv")};
+    const int steps = reliability::stepsOf(args);
+    reliability::copyArchive(pristine, archive);
+    // Late in the import the archive holds pages of it, and the journal undoes them.
+    ASSERT_TRUE(cli(args, QStringLiteral("kill@%1").arg(steps - 3)).crashed);
+    ASSERT_TRUE(QFile::exists(archive + "-journal"));
+    QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
+    const reliability::Run refused = cli({"export", archive});
+    QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("was interrupted")) << refused.err.toStdString();
+    EXPECT_FALSE(refused.err.contains("corrupt")) << refused.err.toStdString();
+    const reliability::Run exported = cli({"export", archive});
+    EXPECT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+    EXPECT_FALSE(QFile::exists(archive + "-journal"));
+    EXPECT_EQ(content(archive), before);
 }
 
 // Kills at moments no step counter chooses: anywhere in a command's run,

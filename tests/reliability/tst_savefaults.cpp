@@ -121,7 +121,7 @@ TEST_F(SaveFaults, EachStepFailingLeavesTheOldFile)
 {
     for (const Saver &saver : savers) {
         for (const auto &[step, stepName] : steps) {
-            for (const int error : {EIO, ENOSPC}) {
+            for (const int error : {EIO, ENOSPC, EACCES, EROFS}) {
                 SCOPED_TRACE(std::string(saver.name) + ", " + stepName + " fails with " + std::to_string(error));
                 QTemporaryDir dir;
                 const QString path = dir.filePath(saver.file);
