@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 RUN_DIR := build/release/app
 
-.PHONY: deps run test build-release build-test build-asan bench clean
+.PHONY: deps run test build-release build-test build-asan bench reliability clean
 
 deps:
 	@scripts/install-deps.sh
@@ -28,6 +28,13 @@ test: build-test build-asan
 	cd build/test && ctest --output-on-failure -j $(JOBS)
 	cd build/asan && ctest --output-on-failure -j $(JOBS)
 	scripts/fuzz-report.sh
+
+# The long runs: the reliability suite with 300 random kills and 50 double
+# starts, its table of cases, then FUZZ_SECONDS (an hour) of fuzzing per reader.
+FUZZ_SECONDS ?= 3600
+reliability: build-test
+	scripts/reliability.sh
+	JOBS=$(JOBS) scripts/fuzz-report.sh $(FUZZ_SECONDS)
 
 bench: deps
 	@cmake -S . -B build/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTONALBA_TESTS=OFF -DTONALBA_BENCH=ON >/dev/null

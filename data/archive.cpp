@@ -162,10 +162,11 @@ void TArchive::verify(const QString &path)
 void TArchive::copy(const QString &source, const QString &target)
 {
     verify(source);
+    // Named first: it throws when the folder cannot be written, and nothing is open yet.
+    const QString tmp = siblingTempName(target);
     sqlite3 *src = nullptr;
     int rc = dao::openSqlite(source, SQLITE_OPEN_READWRITE, &src);
     if (rc == SQLITE_OK) sqlite3_busy_timeout(src, 5000);
-    const QString tmp = siblingTempName(target);
     sqlite3 *dst = nullptr;
     if (rc == SQLITE_OK)
         rc = dao::openSqlite(tmp, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &dst);

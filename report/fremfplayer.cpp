@@ -67,9 +67,17 @@ bool walk(const QByteArray &emf, F &&onRecord)
     return true;
 }
 
+// Coordinates far beyond any page are held to a quarter of int's range, so
+// that widths, heights and the inclusive corner never overflow.
+qint32 coordAt(frEmf::Reader &r, qsizetype at)
+{
+    constexpr qint32 far = 1 << 29;
+    return qBound(-far, r.i32(at), far);
+}
+
 QRect readRect(frEmf::Reader &r, qsizetype at)
 {
-    return QRect(QPoint(r.i32(at), r.i32(at + 4)), QPoint(r.i32(at + 8) - 1, r.i32(at + 12) - 1));
+    return QRect(QPoint(coordAt(r, at), coordAt(r, at + 4)), QPoint(coordAt(r, at + 8) - 1, coordAt(r, at + 12) - 1));
 }
 
 GdiObject readFont(frEmf::Reader &r)
@@ -110,7 +118,7 @@ struct TextRecord
 
 bool readText(frEmf::Reader &r, TextRecord &t)
 {
-    t.bounds = QRect(QPoint(r.i32(8), r.i32(12)), QPoint(r.i32(16), r.i32(20)));
+    t.bounds = QRect(QPoint(coordAt(r, 8), coordAt(r, 12)), QPoint(coordAt(r, 16), coordAt(r, 20)));
     t.reference = QPoint(r.i32(36), r.i32(40));
     const quint32 chars = r.u32(44);
     const quint32 offString = r.u32(48);

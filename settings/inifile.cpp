@@ -78,6 +78,11 @@ TIniFile::TIniFile(const QString &FileName)
         QStringDecoder ansi("windows-1252");
         text = ansi.decode(bytes);
     }
+    // The decoder drops one byte-order mark; a second (an editor that added
+    // its own) would hide the first section and come back at the start when
+    // saved, where the next read drops it: the file would change meaning.
+    while (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
 
     const qsizetype firstBreak = text.indexOf(QLatin1Char('\n'));
     if (firstBreak > 0 && text.at(firstBreak - 1) == QLatin1Char('\r'))
