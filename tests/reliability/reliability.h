@@ -4,36 +4,22 @@
 // held before.
 
 #include "../data/tst_engine_util.h"
+#include "tests/tools/clirun.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
 
 namespace reliability {
 
-struct Run
-{
-    int exitCode = -1;
-    bool crashed = false;
-    QString out, err;
-};
+using Run = CliRun;
 
 // tonalba-cli with `args`; `faults` goes to TONALBA_FAULTS (see data/faultvfs.h).
-inline Run cli(const QStringList &args, const QString &faults = QString())
+inline CliRun cli(const QStringList &args, const QString &faults = QString())
 {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("TONALBA_LOCALE", "it_IT");
+    QProcessEnvironment env = italianEnvironment();
     if (faults.isEmpty()) env.remove("TONALBA_FAULTS");
     else env.insert("TONALBA_FAULTS", faults);
-    p.setProcessEnvironment(env);
-    p.start(TONALBA_CLI, args);
-    p.waitForFinished(120000);
-    Run r;
-    r.crashed = p.exitStatus() == QProcess::CrashExit;
-    r.exitCode = r.crashed ? -1 : p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return runProgram(TONALBA_CLI, args, env);
 }
 
 // The steps the command takes, from a counting run.

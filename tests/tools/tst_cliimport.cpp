@@ -4,6 +4,7 @@
 
 #include "data/archive.h"
 #include "tests/app/archivesql.h"
+#include "tests/tools/clirun.h"
 
 #include <QFile>
 #include <QProcess>
@@ -13,30 +14,11 @@
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QString out, err;
-};
+using Run = CliRun;
 
-Run cli(const QStringList &args)
+CliRun cli(const QStringList &args)
 {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("TONALBA_LOCALE", "it_IT");
-    p.setProcessEnvironment(env);
-    p.start(TONALBA_CLI, args);
-    Run r;
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        r.err = QStringLiteral("timed out");
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : 128 + p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return runProgram(TONALBA_CLI, args, italianEnvironment());
 }
 
 QByteArray utf16le(const QString &text)

@@ -23,44 +23,29 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "tests/tools/clirun.h"
+
 #include <csignal>
 #include <sys/resource.h>
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QString err;
-};
+using Run = CliRun;
 
 // With `fileSizeLimit`, the tool may write no file past that many bytes: its
 // writes fail as on a full disk (EFBIG rather than ENOSPC, but refused midway).
-Run runTool(const QStringList &args, qint64 fileSizeLimit = -1)
+CliRun runTool(const QStringList &args, qint64 fileSizeLimit = -1)
 {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("TONALBA_LOCALE", "it_IT");
+    QProcessEnvironment env = italianEnvironment();
     env.remove("QT_QPA_PLATFORM");
-    p.setProcessEnvironment(env);
-    if (fileSizeLimit >= 0) {
+    return runProgram(TONALBA_CLI, args, env, [fileSizeLimit](QProcess &p) {
+        if (fileSizeLimit < 0) return;
         p.setChildProcessModifier([fileSizeLimit] {
             const rlimit limit{rlim_t(fileSizeLimit), rlim_t(fileSizeLimit)};
             setrlimit(RLIMIT_FSIZE, &limit);
             signal(SIGXFSZ, SIG_IGN);
         });
-    }
-    p.start(TONALBA_CLI, args);
-    Run r;
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        r.err = "timed out";
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : 128 + p.exitCode();
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    });
 }
 
 void addMemo(TfrReport &report, TfrPage *page, int left, int top, const QString &text, int size)

@@ -3,6 +3,7 @@
 
 #include "data/archive.h"
 #include "tests/app/archivesql.h"
+#include "tests/tools/clirun.h"
 
 #include <QFile>
 #include <QProcess>
@@ -14,28 +15,11 @@
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QString out, err;
-};
+using Run = CliRun;
 
-Run run(const QString &program, const QStringList &args, const QProcessEnvironment &env)
+CliRun run(const QString &program, const QStringList &args, const QProcessEnvironment &env)
 {
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    Run r;
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        r.err = QStringLiteral("timed out");
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : 128 + p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return runProgram(program, args, env);
 }
 
 // The tool's environment: Italian formats, and no platform chosen for it.
