@@ -21,6 +21,7 @@
 #include "report/frbuilder.h"
 #include "report/frloadresult.h"
 #include "report/frmessagesink.h"
+#include "report/designer/frdesigner.h"
 #include "report/preview/frpreview.h"
 #include "report/frregistry.h"
 #include "report/frreport.h"
@@ -372,6 +373,7 @@ Tfrm_main::Tfrm_main(const QStringList &arguments, QWidget *parent) : QWidget(pa
     // The engine's builder and preview window, unless some were put in place already (tests).
     if (!frRegistry::builder()) frBuilder::install();
     if (!frRegistry::preview()) TStandardPreview::Register();
+    if (!frRegistry::designer()) TfrDesigner::Register();
     // The chart kind, so the diary's template with its chart loads.
     TfrGraphObject::Register();
     frSetMessageSink(showReportMessage);

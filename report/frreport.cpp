@@ -195,6 +195,7 @@ TfrLoadResult TfrReport::LoadTemplate(const QString &fileName)
     if (changedDir) QDir::setCurrent(previousDir);
     if (!opened) throw Exception(QStringLiteral("Impossibile aprire il file '%1': %2").arg(name, openError));
     FileName = QFileInfo(name).fileName();
+    m_filePath = QFileInfo(name).absoluteFilePath();
     return result;
 }
 
@@ -215,6 +216,7 @@ void TfrReport::SaveTemplate(const QString &fileName)
     if (!safefile::write(name, SaveTemplateData()))
         throw Exception(QStringLiteral("Si è verificato un errore durante la fase di salvataggio del report"));
     FileName = QFileInfo(name).fileName();
+    m_filePath = QFileInfo(name).absoluteFilePath();
 }
 
 TfrLoadResult TfrReport::LoadTemplateStream(QIODevice &stream)
@@ -260,7 +262,23 @@ void TfrReport::ClearReport()
     UseDefaultPrinter = true;
     TwoPass = InterleavePages = NumberInterleaved = false;
     FileName.clear();
+    m_filePath.clear();
     ClearDatasets();
+}
+
+void TfrReport::RemovePage(int index)
+{
+    if (index < 0 || index >= Pages.Count()) return;
+    Pages.Delete(index);
+    for (int p = 0; p < Pages.Count(); ++p) {
+        const QList<TfrView *> objects = Pages[p]->Objects;
+        for (TfrView *v : objects) {
+            auto *sub = dynamic_cast<TfrSubReportView *>(v);
+            if (!sub) continue;
+            if (sub->TargetPage == index) DeleteObject(sub);
+            else if (sub->TargetPage > index) --sub->TargetPage;
+        }
+    }
 }
 
 TfrLoadResult TfrReport::DesignTemplate()

@@ -70,6 +70,10 @@ public:
     bool InterleavePages = false;
     bool NumberInterleaved = false;
     QString FileName;                 // without folder
+    // Where the template was last read from or written to (absolute), so an
+    // editor saves it back there whatever the current directory is.
+    const QString &FilePath() const { return m_filePath; }
+    void SetFilePath(const QString &path) { m_filePath = path; }
     bool Building = false;
     bool HasPreparedPages = false;
     bool Terminated = false;          // cancel asked (or BuildError set)
@@ -113,6 +117,10 @@ public:
     TfrBuildResult BuildReport();
     void LinkDataset(const QString &bandName, TfrDataset *dataset);
 
+    // Removes a design page. Subreports name their page by index: those after it
+    // move down by one, and a subreport whose page goes is removed with it.
+    void RemovePage(int index);
+
     // Objects.
     TfrView *FindObject(const QString &name, const TfrView *except = nullptr) const;
     // A new object of a kind (0-3) or add-in class, with its automatic name; not placed.
@@ -138,6 +146,7 @@ private:
     QList<DatasetEntry> m_datasets;
     std::unique_ptr<TfrBuildContext> m_context;
     QString m_autoLoad;
+    QString m_filePath;
     QString m_autoLoadPath;
     QDateTime m_autoLoadTime;
 };

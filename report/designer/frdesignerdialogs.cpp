@@ -1,0 +1,59 @@
+#include "report/designer/frdesignerdialogs.h"
+
+#include "report/designer/frcolorchooser.h"
+#include "report/designer/frdesignerform.h"
+
+#include <QDialog>
+#include <QFileDialog>
+
+QString frQtFileFilter(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString desc = parts[i];
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        out << (desc.contains(QLatin1Char('(')) ? desc : desc + QStringLiteral(" (") + patterns + QLatin1Char(')'));
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+namespace {
+TfrDesignerDialogs defaults()
+{
+    TfrDesignerDialogs d;
+    d.openFile = [](QWidget *parent, const QString &title, const QString &filter) {
+        return QFileDialog::getOpenFileName(parent, title, QString(), frQtFileFilter(filter));
+    };
+    d.saveFile = [](QWidget *parent, const QString &title, const QString &filter, int &choice) {
+        const QString qtFilter = frQtFileFilter(filter);
+        QString selected;
+        const QString name = QFileDialog::getSaveFileName(parent, title, QString(), qtFilter, &selected);
+        choice = int(qtFilter.split(QStringLiteral(";;")).indexOf(selected)) + 1;
+        if (choice < 1) choice = 1;
+        return name;
+    };
+    d.chooseColor = [](QWidget *parent, int &color) { return TfrColorChooser::choose(parent, color); };
+    d.message = [](QWidget *, const QString &text, const QString &caption, TMsgDlgType kind, TMsgDlgButtons buttons,
+                   int defaultButton) {
+        TMessageBoxDlg box;
+        box.CaptionTitle = caption;
+        box.DlgType = kind;
+        // The box reads its text as a pattern; a file name may hold "%".
+        return box.ShowMessageAsk(QString(text).replace(QLatin1Char('%'), QStringLiteral("%%")), kind, defaultButton,
+                                  buttons);
+    };
+    d.exec = [](QDialog &dialog) { return dialog.exec(); };
+    d.showDesigner = [](TFRDesignerForm &form) { form.exec(); };
+    return d;
+}
+} // namespace
+
+TfrDesignerDialogs &frDesignerDialogs()
+{
+    static TfrDesignerDialogs d = defaults();
+    return d;
+}
+
+void frResetDesignerDialogs() { frDesignerDialogs() = defaults(); }
