@@ -140,6 +140,17 @@ QIcon pictureIcon()
     });
 }
 
+QIcon subreportIcon()
+{
+    return linesIcon([](QPainter &p) {
+        p.setPen(QPen(Qt::black, 1));
+        p.setBrush(Qt::white);
+        p.drawRect(2, 3, 16, 14);
+        p.setBrush(QColor(0xC0, 0xC0, 0xC0));
+        p.drawRect(6, 8, 9, 6);
+    });
+}
+
 QIcon chartIcon()
 {
     return linesIcon([](QPainter &p) {
@@ -323,7 +334,7 @@ void TFRDesignerForm::buildActions()
     m_toolGroup = new QActionGroup(this);
     const struct { const char *text; const char *name; const char *glyph; } tools[] = {
         {"Seleziona oggetto", "OB1", "↖"}, {"Inserisci rettangolo", "OB2", "Ab"}, {"Inserisci banda", "OB3", "▭"},
-        {"Inserisci immagine", "OB4", ""}, {"Inserisci sottoreport", "OB5", "⧉"}};
+        {"Inserisci immagine", "OB4", ""}, {"Inserisci sottoreport", "OB5", ""}};
     auto addTool = [this](const QString &text, const QString &name, const QIcon &icon) {
         QAction *a = makeAction(text, name);
         a->setIcon(icon);
@@ -335,7 +346,8 @@ void TFRDesignerForm::buildActions()
     };
     for (const auto &t : tools)
         addTool(QString::fromUtf8(t.text), QString::fromLatin1(t.name),
-                *t.glyph ? letterIcon(QString::fromUtf8(t.glyph)) : pictureIcon());
+                *t.glyph ? letterIcon(QString::fromUtf8(t.glyph))
+                         : QString::fromLatin1(t.name) == QLatin1String("OB4") ? pictureIcon() : subreportIcon());
     // An add-in without its own picture gets a chart's: the chart is the one we have.
     for (const TfrAddInObjectInfo &info : frRegistry::addIns())
         addTool(info.ButtonHint, info.ClassName,
@@ -512,12 +524,9 @@ void TFRDesignerForm::buildBars()
         SetFontSize(FontSizeBox->itemText(index).toInt());
         PageView->setFocus();
     });
-    connect(FontSizeBox->lineEdit(), &QLineEdit::returnPressed, this, [this] {
-        bool ok = false;
-        const int size = FontSizeBox->currentText().trimmed().toInt(&ok);
-        if (ok && size > 0 && size <= 1638) SetFontSize(size);
-        PageView->setFocus();
-    });
+    // Enter applies the typed size here and goes no further: neither the box
+    // (which would apply it again) nor the page (which would open the editor).
+    FontSizeBox->lineEdit()->installEventFilter(this);
     for (const char *n : {"FnB1", "FnB2", "FnB3", "ClB2"}) add(TextBar, {}, named(n));
     TextBar->addSeparator();
     for (const char *n : {"AlB1", "AlB3", "AlB2", "AlB6", "AlB8", "AlB7", "AlB9", "AlB4", "HlB1"}) add(TextBar, {}, named(n));
@@ -792,7 +801,10 @@ void TFRDesignerForm::updateControls()
 
 void TFRDesignerForm::AddUndoSnapshot()
 {
-    m_history.record(TfrUndoHistory::makeSnapshot(m_curPage, m_report.SaveTemplateData()));
+    // A step that changed nothing is not a step to undo.
+    const QByteArray snapshot = TfrUndoHistory::makeSnapshot(m_curPage, m_report.SaveTemplateData());
+    if (snapshot == m_history.current()) return;
+    m_history.record(snapshot);
     updateControls();
 }
 
@@ -1368,9 +1380,28 @@ bool TFRDesignerForm::HandleKey(QKeyEvent *event)
     return false;
 }
 
+bool TFRDesignerForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == FontSizeBox->lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            bool ok = false;
+            const int size = FontSizeBox->currentText().trimmed().toInt(&ok);
+            if (ok && size > 0 && size <= 1638) SetFontSize(size);
+            PageView->setFocus();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void TFRDesignerForm::keyPressEvent(QKeyEvent *event)
 {
-    if (!HandleKey(event)) QMainWindow::keyPressEvent(event);
+    // A key an edit box let through (Enter in the font size box) is not a
+    // command for the page.
+    QWidget *focus = QApplication::focusWidget();
+    const bool fromBox = focus && focus != this && focus != PageView && isAncestorOf(focus);
+    if (fromBox || !HandleKey(event)) QMainWindow::keyPressEvent(event);
 }
 
 // ---------------------------------------------------------------- attributes

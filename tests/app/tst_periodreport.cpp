@@ -17,9 +17,13 @@
 #include "data/daotable.h"
 #include "core/datetime.h"
 #include "core/formatsettings.h"
+#include "report/designer/frdesignerdialogs.h"
+#include "report/designer/frdesignerform.h"
+#include "report/designer/frdesignersettings.h"
 #include "report/frbandview.h"
 #include "report/frbuildstate.h"
 #include "report/frdbdataset.h"
+#include "report/frmemoview.h"
 #include "report/frmessagesink.h"
 #include "report/frpage.h"
 #include "report/frregistry.h"
@@ -350,10 +354,22 @@ private slots:
 
     void editLayout()
     {
+        // Whatever an earlier test left registered, a window finding no designer registers the real one.
+        frRegistry::setDesigner({});
+        frDesignerSettings::setFileName(file("designer.ini"));
         auto w = openWindow();
-        // Without a designer nothing opens and nothing complains.
+        QString title;
+        QStringList shown;
+        frDesignerDialogs().showDesigner = [&](TFRDesignerForm &form) {
+            title = form.windowTitle();
+            for (TfrView *v : form.Report().Pages[0]->Objects) shown << v->Name;
+        };
         w->BitBtn1Click();
+        frResetDesignerDialogs();
+        frDesignerSettings::setFileName(QString());
         QCOMPARE(m_errors, QStringList());
+        QCOMPARE(title, QString("Modellatore - diario"));
+        QVERIFY(shown.contains("SummaryDays"));
         QCOMPARE(w->frReport1->FileName, QString("diario.frf"));
 
         QStringList loaded;
@@ -377,6 +393,53 @@ private slots:
         QCOMPARE(m_errors.size(), 1);
         QVERIFY(m_errors.first().contains("è inesistente"));
         frRegistry::setDesigner({});
+    }
+
+    // The layout as the diary's user changes it: saved from the designer, used
+    // by the next print, wherever the current directory points.
+    void savedLayoutIsPrinted()
+    {
+        frRegistry::setDesigner({});
+        frDesignerSettings::setFileName(file("designer.ini"));
+        QTemporaryDir elsewhere;
+        const QString previousDir = QDir::currentPath();
+        QDir::setCurrent(elsewhere.path());
+        auto w = openWindow();
+        int movedTo = -1;
+        bool saved = false;
+        frDesignerDialogs().showDesigner = [&](TFRDesignerForm &form) {
+            TfrView *v = form.Report().FindObject("SummaryDays");
+            form.SelectOnly(v);
+            form.MoveSelection(8, 0);
+            form.SetFontStyle(2, true);
+            movedTo = v->Left;
+            saved = form.Save();
+            form.close();
+        };
+        w->BitBtn1Click();
+        frResetDesignerDialogs();
+        frDesignerSettings::setFileName(QString());
+        QDir::setCurrent(previousDir);
+        QVERIFY(saved);
+        QVERIFY(!QFile::exists(elsewhere.filePath("diario.frf")));
+
+        int printedLeft = -1;
+        quint16 printedStyle = 0;
+        frRegistry::setPreview([&](TfrReport &report) {
+            if (auto *m = dynamic_cast<TfrCustomMemoView *>(report.FindObject("SummaryDays"))) {
+                printedLeft = m->Left;
+                printedStyle = m->FontStyle;
+            }
+        });
+        answerPeriod("01/03/2024", "31/03/2024", true);
+        w->ButtonPanel2Buttons2Click();
+        frRegistry::setPreview([](TfrReport &report) {
+            ++g_recorder->previews;
+            g_recorder->previewTitle = report.Title;
+        });
+        QCOMPARE(m_errors, QStringList());
+        QCOMPARE(printedLeft, movedTo);
+        QVERIFY(printedStyle & 2);
     }
 
     // The dialog as the user meets it, through the real modal loop.
