@@ -12,6 +12,8 @@ class TfrFunctionLibrary
 public:
     virtual ~TfrFunctionLibrary() = default;
     QStringList List;    // sorted, upper case
+    // For the expression editor: name "=" category " |" syntax " |" help text.
+    QStringList Descriptions;
     // True (with val filled) when the library knows `name`.
     bool OnFunction(const QString &name, const TfrVariant &p1, const TfrVariant &p2, const TfrVariant &p3,
                     TfrVariant &val);

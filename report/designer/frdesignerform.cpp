@@ -1,10 +1,13 @@
 #include "report/designer/frdesignerform.h"
 
+#include "report/designer/fralignform.h"
 #include "report/designer/frbandtypesform.h"
 #include "report/designer/frdesignerdialogs.h"
 #include "report/designer/frdesignersettings.h"
 #include "report/designer/frdesignpage.h"
 #include "report/designer/freditorform.h"
+#include "report/designer/frhilightform.h"
+#include "report/designer/frinspform.h"
 #include "report/designer/frruler.h"
 #include "report/frbandview.h"
 #include "report/frbuildcontext.h"
@@ -37,6 +40,7 @@
 #include <QPointer>
 #include <QPolygon>
 #include <QScrollArea>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
@@ -202,6 +206,8 @@ TFRDesignerForm::TFRDesignerForm(TfrReport &report, QWidget *parent) : QMainWind
     buildMenus();
     buildBars();
     buildBody();
+    InspForm = new TInspForm(this);
+    AlignForm = new TAlignForm(this);
     readSettings();
     m_curPage = 0;
     renumberTabs();
@@ -313,8 +319,7 @@ void TFRDesignerForm::buildActions()
     act(QStringLiteral("Sottolineato"), QStringLiteral("FnB3"), letterIcon(QStringLiteral("S"), 4),
         [this](bool on) { SetFontStyle(4, on); })->setCheckable(true);
     act(QStringLiteral("Colore carattere"), QStringLiteral("ClB2"), letterIcon(QStringLiteral("A▆")), [this] { ChooseFontColor(); });
-    // The highlight dialog comes with the text editors.
-    act(QStringLiteral("Attributi evidenziatura"), QStringLiteral("HlB1"), letterIcon(QStringLiteral("H")), [] {})->setEnabled(false);
+    act(QStringLiteral("Attributi evidenziatura"), QStringLiteral("HlB1"), letterIcon(QStringLiteral("H")), [this] { EditHighlight(); });
 
     // Frame.
     const struct { const char *text; const char *name; int line; } frames[] = {
@@ -444,7 +449,7 @@ void TFRDesignerForm::buildMenus()
             Units = u;
             HRuler->setUnits(u);
             VRuler->setUnits(u);
-            updateStatus();
+            SelectionChanged();
         });
         a->setCheckable(true);
         unitGroup->addAction(a);
@@ -561,11 +566,15 @@ void TFRDesignerForm::buildBars()
         bars->addAction(toggle);
     }
     bars->addSeparator();
-    // The object inspector and the alignment palette are their own issue's.
-    QAction *inspector = bars->addAction(QStringLiteral("Controllo Oggetto"));
-    inspector->setShortcut(Qt::Key_F11);
-    inspector->setEnabled(false);
-    bars->addAction(QStringLiteral("Strumenti di allineamento"))->setEnabled(false);
+    InspectorAction = bars->addAction(QStringLiteral("Controllo Oggetto"));
+    InspectorAction->setObjectName(QStringLiteral("N44"));
+    InspectorAction->setShortcut(Qt::Key_F11);
+    InspectorAction->setCheckable(true);
+    connect(InspectorAction, &QAction::triggered, this, [this](bool on) { showToolWindow(InspForm, on); });
+    AlignAction = bars->addAction(QStringLiteral("Strumenti di allineamento"));
+    AlignAction->setObjectName(QStringLiteral("N45"));
+    AlignAction->setCheckable(true);
+    connect(AlignAction, &QAction::triggered, this, [this](bool on) { showToolWindow(AlignForm, on); });
 }
 
 void TFRDesignerForm::buildBody()
@@ -619,6 +628,62 @@ void TFRDesignerForm::readSettings()
         b->setVisible(s->value(b->objectName(), true).toBool());
     s->endGroup();
     updateRecentMenu();
+    // Beside the designer on the right: the inspector 25 pixels from the
+    // screen's right edge and 20 from its top, the palette to its left,
+    // their bottoms in line.
+    const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
+                                                          : QRect(0, 0, 1024, 768);
+    const QPoint inspector(screen.right() - 25 - InspForm->width(), screen.top() + 20);
+    readToolWindow(InspForm, InspectorAction, inspector);
+    readToolWindow(AlignForm, AlignAction,
+                   QPoint(inspector.x() - AlignForm->width(), inspector.y() + InspForm->height() - AlignForm->height()));
+}
+
+void TFRDesignerForm::readToolWindow(QWidget *window, QAction *toggle, QPoint place)
+{
+    std::unique_ptr<QSettings> s(frDesignerSettings::open());
+    s->beginGroup(window->objectName());
+    window->move(s->value(QStringLiteral("Left"), place.x()).toInt(), s->value(QStringLiteral("Top"), place.y()).toInt());
+    const int w = s->value(QStringLiteral("Width"), window->width()).toInt();
+    const int h = s->value(QStringLiteral("Height"), window->height()).toInt();
+    if (w > 0 && h > 0 && w < 4000 && h < 4000) window->resize(w, h);
+    // Shown with the designer, not before it.
+    toggle->setChecked(s->value(QStringLiteral("Visible"), true).toBool());
+    s->endGroup();
+}
+
+void TFRDesignerForm::writeToolWindow(QWidget *window, QAction *toggle)
+{
+    std::unique_ptr<QSettings> s(frDesignerSettings::open());
+    s->beginGroup(window->objectName());
+    s->setValue(QStringLiteral("Left"), window->x());
+    s->setValue(QStringLiteral("Top"), window->y());
+    s->setValue(QStringLiteral("Width"), window->width());
+    s->setValue(QStringLiteral("Height"), window->height());
+    s->setValue(QStringLiteral("Visible"), toggle->isChecked());
+    s->endGroup();
+}
+
+void TFRDesignerForm::showToolWindow(QWidget *window, bool visible)
+{
+    (window == InspForm ? InspectorAction : AlignAction)->setChecked(visible);
+    if (!isVisible()) return;
+    window->setVisible(visible);
+    // Showing a tool window leaves the keys with the page.
+    if (visible) ReturnFocus();
+}
+
+void TFRDesignerForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    InspForm->setVisible(InspectorAction->isChecked());
+    AlignForm->setVisible(AlignAction->isChecked());
+}
+
+void TFRDesignerForm::ReturnFocus()
+{
+    activateWindow();
+    PageView->setFocus();
 }
 
 void TFRDesignerForm::writeSettings()
@@ -633,6 +698,9 @@ void TFRDesignerForm::writeSettings()
     s->beginGroup(QStringLiteral("ToolBas"));
     for (QToolBar *b : {StandardBar, TextBar, FrameBar, ObjectBar}) s->setValue(b->objectName(), !b->isHidden());
     s->endGroup();
+    s.reset();
+    writeToolWindow(InspForm, InspectorAction);
+    writeToolWindow(AlignForm, AlignAction);
 }
 
 // ---------------------------------------------------------------- pages and selection
@@ -650,6 +718,7 @@ void TFRDesignerForm::SetCurPage(int index)
     PageTabs->setCurrentIndex(index);
     m_updating = false;
     PageView->updateSize();
+    InspForm->FillObjects();
     HRuler->setLength(PageView->paperSize().width());
     VRuler->setLength(PageView->paperSize().height());
     SelectionChanged();
@@ -683,6 +752,7 @@ TfrView *TFRDesignerForm::SelectedObject() const
 
 void TFRDesignerForm::SelectOnly(TfrView *view)
 {
+    m_reference = view;
     for (int p = 0; p < m_report.Pages.Count(); ++p)
         for (TfrView *v : m_report.Pages[p]->Objects) v->Selected = (v == view);
     SelectionChanged();
@@ -694,6 +764,7 @@ void TFRDesignerForm::SelectionChanged()
 {
     updateControls();
     updateStatus();
+    if (InspForm) InspForm->FillValues();
     PageView->update();
 }
 
@@ -770,7 +841,7 @@ void TFRDesignerForm::updateControls()
     for (const char *n : {"FrB5", "FrB6", "ClB1", "ClB3"}) set(n, first);
     FrameWidthBox->setEnabled(first);
     if (first) FrameWidthBox->setValue(qBound(1, first->FrameWidth, 20));
-    for (const char *n : {"ClB2"}) set(n, text);
+    for (const char *n : {"ClB2", "HlB1"}) set(n, text);
     set("FnB1", text, text && (text->FontStyle & 2));
     set("FnB2", text, text && (text->FontStyle & 1));
     set("FnB3", text, text && (text->FontStyle & 4));
@@ -996,11 +1067,16 @@ void TFRDesignerForm::Preview()
     m_report.LoadTemplateData(data);
     m_report.FileName = fileName;
     m_report.SetFilePath(path);
+    const bool inspector = InspForm->isVisible(), palette = AlignForm->isVisible();
+    InspForm->hide();
+    AlignForm->hide();
     try {
         m_report.PreviewReport();
     } catch (const Exception &e) {
         showMessage(e.message(), QStringLiteral("Errore"));
     }
+    InspForm->setVisible(inspector);
+    AlignForm->setVisible(palette);
     renumberTabs();
     SetCurPage(page);
 }
@@ -1028,7 +1104,11 @@ void TFRDesignerForm::DeleteSelected()
 {
     const QList<TfrView *> list = Selection();
     if (list.isEmpty()) return;
-    for (TfrView *v : list) m_report.DeleteObject(v);
+    for (TfrView *v : list) {
+        if (v == m_reference) m_reference = nullptr;
+        InspForm->ObjectRemoved(v->Name);
+        m_report.DeleteObject(v);
+    }
     SelectionChanged();
     AddUndoSnapshot();
 }
@@ -1117,6 +1197,7 @@ void TFRDesignerForm::Paste()
         }
         v->Selected = true;
         page->Add(v);
+        InspForm->ObjectAdded(v);
         added = true;
     }
     SelectionChanged();
@@ -1149,6 +1230,29 @@ void TFRDesignerForm::SelectAll()
 {
     for (TfrView *v : Page()->Objects) v->Selected = true;
     SelectionChanged();
+}
+
+TfrView *TFRDesignerForm::ReferenceObject() const
+{
+    const QList<TfrView *> list = Selection();
+    if (m_reference && list.contains(m_reference)) return m_reference;
+    return list.isEmpty() ? nullptr : list.last();
+}
+
+void TFRDesignerForm::Align(frAlign::Command command)
+{
+    const QList<TfrView *> list = Selection();
+    if (list.size() < frAlign::needs(command)) return;
+    QList<frDesign::Box> boxes;
+    for (const TfrView *v : list) boxes.append({v->Left, v->Top, v->Width, v->Height});
+    const QList<frDesign::Box> out = frAlign::apply(command, boxes, int(list.indexOf(ReferenceObject())),
+                                                    PageView->paperSize());
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        list[i]->Left = out[i].left;
+        list[i]->Top = out[i].top;
+    }
+    SelectionChanged();
+    AddUndoSnapshot();
 }
 
 void TFRDesignerForm::AddPage()
@@ -1260,6 +1364,7 @@ void TFRDesignerForm::InsertObject(QRect rect)
         memo->FontSize = DefaultFontSize;
     }
     page->Add(v);
+    InspForm->ObjectAdded(v);
     if (newPage >= 0) {
         m_report.Pages.Add();
         renumberTabs();
@@ -1373,6 +1478,15 @@ bool TFRDesignerForm::HandleKey(QKeyEvent *event)
     }
     default: break;
     }
+    // The function keys tool windows pass on.
+    if (event->key() == Qt::Key_F9 && !mods) {
+        Preview();
+        return true;
+    }
+    if (event->key() == Qt::Key_F11 && !mods) {
+        InspectorAction->trigger();
+        return true;
+    }
     if (event->key() == Qt::Key_F10 && shift) {
         ShowContextMenu(PageView->mapToGlobal(QPoint(PageView->width() / 2, 20)));
         return true;
@@ -1463,6 +1577,18 @@ void TFRDesignerForm::ChooseFontColor()
     // A text has a colour: "none" leaves it black.
     if (color == TfrView::NoColor) color = 0;
     applyToSelection(true, [&](TfrView *v) { static_cast<TfrCustomMemoView *>(v)->FontColor = color; });
+}
+
+void TFRDesignerForm::EditHighlight()
+{
+    TfrCustomMemoView *first = nullptr;
+    for (TfrView *v : Selection())
+        if ((first = dynamic_cast<TfrCustomMemoView *>(v))) break;
+    if (!first) return;
+    THilightForm form(&m_report, this);
+    form.Load(*first);
+    if (frDesignerDialogs().exec(form) != QDialog::Accepted) return;
+    applyToSelection(true, [&](TfrView *v) { form.Store(*static_cast<TfrCustomMemoView *>(v)); });
 }
 
 void TFRDesignerForm::SetFontName(const QString &name)

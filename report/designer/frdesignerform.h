@@ -5,6 +5,7 @@
 // the whole report (undo and redo); files are read and written in the template
 // format. The window is modal: exec() returns when it closes.
 
+#include "report/designer/fralignment.h"
 #include "report/designer/frundohistory.h"
 
 #include <QByteArray>
@@ -27,6 +28,8 @@ class TfrPage;
 class TfrReport;
 class TfrRuler;
 class TfrView;
+class TInspForm;
+class TAlignForm;
 
 class TFRDesignerForm : public QMainWindow
 {
@@ -84,6 +87,14 @@ public:
     void BringToFront();
     void SendToBack();
     void SelectAll();
+    // The alignment palette's commands, against the reference object.
+    void Align(frAlign::Command command);
+    // The object the palette aligns to: the one selected alone before Shift
+    // added others, while it stays selected; else the selected one last in
+    // the page's list.
+    TfrView *ReferenceObject() const;
+    // Back to the design page after a tool window applied something.
+    void ReturnFocus();
     void AddPage();
     void RemovePage();
     // Enter: the editor of the object's kind; Ctrl+Enter (`textOnly`): the text editor.
@@ -120,6 +131,8 @@ public:
     void SetHAlign(int align);
     void SetVAlign(int align);
     void SetRotated(bool on);
+    // "Attributi evidenziatura": the highlight of the selected text objects.
+    void EditHighlight();
 
     QStringList RecentFiles;
 
@@ -138,9 +151,14 @@ public:
     // Every action by its text without "&" (menus first, then bars).
     QAction *Action(const QString &text) const;
     QList<QAction *> ToolActions;
+    TInspForm *InspForm = nullptr;
+    TAlignForm *AlignForm = nullptr;
+    QAction *InspectorAction = nullptr;     // "Controllo Oggetto"
+    QAction *AlignAction = nullptr;         // "Strumenti di allineamento"
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -175,5 +193,9 @@ private:
     QEventLoop *m_loop = nullptr;
     bool m_updating = false;
     bool m_discarded = false;     // "No" in the last closing question
+    TfrView *m_reference = nullptr;
+    void readToolWindow(QWidget *window, QAction *toggle, QPoint defaultPlace);
+    void writeToolWindow(QWidget *window, QAction *toggle);
+    void showToolWindow(QWidget *window, bool visible);
     QActionGroup *m_toolGroup = nullptr;
 };

@@ -1,7 +1,8 @@
 // The design surface's arithmetic on plain numbers (grid, handles, group
-// resizing, the shared-edge split, the nearest object) and the undo history's
-// bookkeeping, without a window.
+// resizing, the shared-edge split, the nearest object), the alignment
+// palette's commands and the undo history's bookkeeping, without a window.
 
+#include "report/designer/fralignment.h"
 #include "report/designer/frdesigngeometry.h"
 #include "report/designer/frundohistory.h"
 
@@ -237,6 +238,93 @@ TEST(NearestEdges, BadStartAndShortFlagList)
     // A box without a flag is no candidate.
     EXPECT_EQ(frDesign::nearest(boxes, {true}, 0, frDesign::DirRight), -1);
     EXPECT_EQ(frDesign::nearest(boxes, {true, true}, 0, frDesign::DirRight), 1);
+}
+
+// ---------------------------------------------------------------- alignment
+
+struct AlignCase
+{
+    const char *name;
+    frAlign::Command command;
+    QList<Box> boxes;
+    int reference;
+    QList<Box> expected;
+};
+
+void PrintTo(const AlignCase &c, std::ostream *os) { *os << c.name; }
+
+class Align : public testing::TestWithParam<AlignCase>
+{
+};
+
+TEST_P(Align, OnBoxes)
+{
+    const AlignCase &c = GetParam();
+    EXPECT_EQ(frAlign::apply(c.command, c.boxes, c.reference, QSize(100, 80)), c.expected);
+}
+
+// Three boxes at different places and sizes, the reference not last in the list.
+const QList<Box> kThree{{10, 5, 20, 10}, {40, 25, 30, 30}, {70, 45, 10, 6}};
+
+// Division truncates toward zero: the odd and negative cases would come out a
+// pixel further with floor or with rounding.
+INSTANTIATE_TEST_SUITE_P(
+    Commands, Align,
+    testing::Values(
+        AlignCase{"left", frAlign::AlignLeft, kThree, 1, {{40, 5, 20, 10}, {40, 25, 30, 30}, {40, 45, 10, 6}}},
+        AlignCase{"right minus the own width", frAlign::AlignRight, kThree, 1,
+                  {{50, 5, 20, 10}, {40, 25, 30, 30}, {60, 45, 10, 6}}},
+        AlignCase{"top", frAlign::AlignTop, kThree, 0, {{10, 5, 20, 10}, {40, 5, 30, 30}, {70, 5, 10, 6}}},
+        AlignCase{"bottom minus the own height", frAlign::AlignBottom, kThree, 1,
+                  {{10, 45, 20, 10}, {40, 25, 30, 30}, {70, 49, 10, 6}}},
+        AlignCase{"centred on an odd width", frAlign::CenterHorizontally, {{0, 0, 43, 10}, {50, 20, 20, 10}}, 0,
+                  {{0, 0, 43, 10}, {11, 20, 20, 10}}},
+        AlignCase{"centred, a negative width", frAlign::CenterHorizontally, {{100, 0, 40, 10}, {0, 20, -5, 10}}, 0,
+                  {{100, 0, 40, 10}, {122, 20, -5, 10}}},
+        AlignCase{"centred on an odd height", frAlign::CenterVertically, {{0, 10, 10, 31}, {20, 0, 10, 10}}, 0,
+                  {{0, 10, 10, 31}, {20, 20, 10, 10}}},
+        AlignCase{"group on the page, odd room left", frAlign::CenterOnPageHorizontally,
+                  {{10, 0, 20, 10}, {25, 20, 6, 10}}, -1, {{39, 0, 20, 10}, {54, 20, 6, 10}}},
+        AlignCase{"one object on the page vertically", frAlign::CenterOnPageVertically, {{5, 3, 10, 25}}, -1,
+                  {{5, 27, 10, 25}}},
+        AlignCase{"group wider than the page", frAlign::CenterOnPageHorizontally,
+                  {{-10, 0, 70, 10}, {50, 0, 71, 10}}, -1, {{-15, 0, 70, 10}, {45, 0, 71, 10}}},
+        AlignCase{"spaced 10 50 100 out of list order", frAlign::SpaceHorizontally,
+                  {{100, 0, 5, 5}, {10, 9, 5, 5}, {50, 3, 5, 5}}, -1, {{100, 0, 5, 5}, {10, 9, 5, 5}, {55, 3, 5, 5}}},
+        AlignCase{"spaced vertically with a remainder", frAlign::SpaceVertically,
+                  {{0, 10, 5, 5}, {0, 0, 5, 5}, {0, 20, 5, 5}, {0, 7, 5, 5}}, -1,
+                  {{0, 12, 5, 5}, {0, 0, 5, 5}, {0, 20, 5, 5}, {0, 6, 5, 5}}},
+        AlignCase{"equal lefts: the one first in the list moves", frAlign::SpaceHorizontally,
+                  {{30, 0, 5, 5}, {10, 0, 5, 5}, {30, 9, 5, 5}}, -1, {{20, 0, 5, 5}, {10, 0, 5, 5}, {30, 9, 5, 5}}},
+        AlignCase{"no reference: the last", frAlign::AlignLeft, kThree, -1,
+                  {{70, 5, 20, 10}, {70, 25, 30, 30}, {70, 45, 10, 6}}},
+        AlignCase{"reference out of range: the last", frAlign::AlignTop, kThree, 3,
+                  {{10, 45, 20, 10}, {40, 45, 30, 30}, {70, 45, 10, 6}}}),
+    [](const testing::TestParamInfo<AlignCase> &info) { return caseName(info.param.name); });
+
+TEST(AlignDivision, TheOddCasesTellTruncationFromFloor)
+{
+    // "group on the page, odd room left": 10 + (31 - 10 - 100) / 2.
+    EXPECT_EQ(10 + (31 - 10 - 100) / 2, -29);
+    EXPECT_NE(10 + int(std::floor((31 - 10 - 100) / 2.0)), -29);
+    // "centred, a negative width": 100 + 40 / 2 - (-5) / 2.
+    EXPECT_NE(100 + 20 - int(std::floor(-5 / 2.0)), 122);
+}
+
+TEST(AlignNeeds, FewerThanNeededChangesNothing)
+{
+    const int needs[] = {2, 2, 2, 2, 2, 2, 1, 1, 3, 3};
+    const QList<Box> boxes{{7, 3, 10, 10}, {40, 60, 31, 11}};
+    for (int i = 0; i < frAlign::CommandCount; ++i) {
+        const auto command = frAlign::Command(i);
+        EXPECT_EQ(frAlign::needs(command), needs[i]) << i;
+        // One box fewer than needed, the reference pointing at the missing one:
+        // spacing a single box would divide by zero.
+        const QList<Box> few = boxes.mid(0, needs[i] - 1);
+        EXPECT_EQ(frAlign::apply(command, few, needs[i] - 1, QSize(100, 80)), few) << i;
+    }
+    // One is enough to centre on the page.
+    EXPECT_NE(frAlign::apply(frAlign::CenterOnPageHorizontally, boxes.mid(0, 1), 0, QSize(100, 80)), boxes.mid(0, 1));
 }
 
 // ---------------------------------------------------------------- undo history
