@@ -40,6 +40,11 @@ TfrDesignerDialogs defaults()
         TMessageBoxDlg box;
         box.CaptionTitle = caption;
         box.DlgType = kind;
+        // The designer speaks Italian: its buttons too, in the order the box makes them.
+        const std::pair<TMsgDlgBtn, const char *> titles[] = {
+            {mbYes, "&Sì"}, {mbNo, "&No"}, {mbOK, "OK"}, {mbCancel, "&Annulla"}};
+        for (const auto &[button, title] : titles)
+            if (buttons & button) box.ButtonTitles << QString::fromUtf8(title);
         // The box reads its text as a pattern; a file name may hold "%".
         return box.ShowMessageAsk(QString(text).replace(QLatin1Char('%'), QStringLiteral("%%")), kind, defaultButton,
                                   buttons);
