@@ -19,6 +19,8 @@ public:
     // A default page: paper code 9 with no size, portrait.
     TfrPage *Add();
     void Delete(int index);
+    // Position i takes the page that stood at order[i] (a permutation; anything else is ignored).
+    bool Reorder(const QList<int> &order);
     void Clear();
     int IndexOf(const TfrPage *page) const { return int(m_pages.indexOf(const_cast<TfrPage *>(page))); }
 

@@ -281,6 +281,18 @@ void TfrReport::RemovePage(int index)
     }
 }
 
+bool TfrReport::MovePages(const QList<int> &order)
+{
+    if (!Pages.Reorder(order)) return false;
+    for (int p = 0; p < Pages.Count(); ++p)
+        for (TfrView *v : Pages[p]->Objects)
+            if (auto *sub = dynamic_cast<TfrSubReportView *>(v)) {
+                const int moved = int(order.indexOf(sub->TargetPage));
+                if (moved >= 0) sub->TargetPage = moved;
+            }
+    return true;
+}
+
 TfrLoadResult TfrReport::DesignTemplate()
 {
     // A template changed on disk is read again; the designer opens on what

@@ -120,6 +120,9 @@ public:
     // Removes a design page. Subreports name their page by index: those after it
     // move down by one, and a subreport whose page goes is removed with it.
     void RemovePage(int index);
+    // Puts the pages in a new order (position i takes the page at order[i])
+    // and points every subreport at its page's new place.
+    bool MovePages(const QList<int> &order);
 
     // Objects.
     TfrView *FindObject(const QString &name, const TfrView *except = nullptr) const;

@@ -5,6 +5,8 @@
 
 #include <QDialog>
 #include <QFileDialog>
+#include <QList>
+#include <QPair>
 
 QString frQtFileFilter(const QString &filter)
 {
@@ -62,3 +64,28 @@ TfrDesignerDialogs &frDesignerDialogs()
 }
 
 void frResetDesignerDialogs() { frDesignerDialogs() = defaults(); }
+
+namespace {
+QList<QPair<QString, TfrObjectEditor>> &objectEditors()
+{
+    static QList<QPair<QString, TfrObjectEditor>> editors;
+    return editors;
+}
+} // namespace
+
+void frRegisterObjectEditor(const QString &editorClassName, TfrObjectEditor editor)
+{
+    for (auto &e : objectEditors())
+        if (e.first.compare(editorClassName, Qt::CaseInsensitive) == 0) {
+            e.second = std::move(editor);
+            return;
+        }
+    objectEditors().append({editorClassName, std::move(editor)});
+}
+
+TfrObjectEditor frFindObjectEditor(const QString &editorClassName)
+{
+    for (const auto &e : objectEditors())
+        if (!editorClassName.isEmpty() && e.first.compare(editorClassName, Qt::CaseInsensitive) == 0) return e.second;
+    return {};
+}

@@ -12,6 +12,8 @@
 class QDialog;
 class QWidget;
 class TFRDesignerForm;
+class TfrReport;
+class TfrView;
 
 struct TfrDesignerDialogs
 {
@@ -35,3 +37,9 @@ TfrDesignerDialogs &frDesignerDialogs();
 void frResetDesignerDialogs();
 // "Quillo form (*.frf)|*.frf|Tutti|*.*" as Qt's "Quillo form (*.frf);;Tutti (*.*)".
 QString frQtFileFilter(const QString &filter);
+
+// The editors of add-in objects, by the editor class name an add-in
+// registered (the chart's "TFrGraphEditor"): true when the object changed.
+using TfrObjectEditor = std::function<bool(TfrReport &report, TfrView &view, QWidget *parent)>;
+void frRegisterObjectEditor(const QString &editorClassName, TfrObjectEditor editor);
+TfrObjectEditor frFindObjectEditor(const QString &editorClassName);

@@ -2,6 +2,12 @@
 
 #include "report/designer/fralignform.h"
 #include "report/designer/frbandtypesform.h"
+#include "report/designer/frreportoptionsform.h"
+#include "report/designer/frpictureform.h"
+#include "report/designer/frpagesform.h"
+#include "report/designer/frpageoptionsform.h"
+#include "report/designer/frgroupform.h"
+#include "report/designer/frbanddataform.h"
 #include "report/designer/frdesignerdialogs.h"
 #include "report/designer/frdesignersettings.h"
 #include "report/designer/frdesignpage.h"
@@ -10,6 +16,7 @@
 #include "report/designer/frinspform.h"
 #include "report/designer/frruler.h"
 #include "report/frbandview.h"
+#include "report/frcustompictureview.h"
 #include "report/frbuildcontext.h"
 #include "report/frdbdataset.h"
 #include "report/frmemoview.h"
@@ -279,9 +286,8 @@ void TFRDesignerForm::buildActions()
     act(QStringLiteral("Seleziona tutto"), QStringLiteral("SelAllB"), letterIcon(QStringLiteral("⬚")), [this] { SelectAll(); });
     act(QStringLiteral("Aggiungi pagina"), QStringLiteral("PgB1"), letterIcon(QStringLiteral("+P")), [this] { AddPage(); });
     act(QStringLiteral("Rimuovi pagina"), QStringLiteral("PgB2"), letterIcon(QStringLiteral("−P")), [this] { RemovePage(); });
-    // Page options and the page list are the band and page dialogs' work.
-    act(QStringLiteral("Opzioni pagina"), QStringLiteral("PgB3"), letterIcon(QStringLiteral("P…")), [] {})->setEnabled(false);
-    act(QStringLiteral("Gestione pagine"), QStringLiteral("PgB4"), letterIcon(QStringLiteral("P⇅")), [] {})->setEnabled(false);
+    act(QStringLiteral("Opzioni pagina"), QStringLiteral("PgB3"), letterIcon(QStringLiteral("P…")), [this] { EditPageOptions(); });
+    act(QStringLiteral("Gestione pagine"), QStringLiteral("PgB4"), letterIcon(QStringLiteral("P⇅")), [this] { EditPageList(); });
     QAction *align = act(QStringLiteral("Allinea alla griglia"), QStringLiteral("GB2"), letterIcon(QStringLiteral("#")), [this](bool on) {
         GridAlign = on;
     });
@@ -370,8 +376,8 @@ void TFRDesignerForm::buildMenus()
         return a;
     };
     FileMenu = menuBar()->addMenu(QStringLiteral("&File"));
-    // The wizard, the template chooser, the variables list and the report
-    // options are the later dialogs' work: offered, but not yet.
+    // The wizard, the template chooser and the variables list are the later
+    // dialogs' work: offered, but not yet.
     item(FileMenu, QStringLiteral("Nuovo da autocomposizione..."), QStringLiteral("N23"), [] {}, false);
     item(FileMenu, QStringLiteral("Nuovo da modello..."), QStringLiteral("N20"), [] {}, false);
     item(FileMenu, QStringLiteral("Apri..."), QStringLiteral("N19"), [this] { OpenReport(); });
@@ -379,8 +385,8 @@ void TFRDesignerForm::buildMenus()
     item(FileMenu, QStringLiteral("Salva con nome..."), QStringLiteral("N17"), [this] { SaveAs(); });
     FileMenu->addSeparator();
     item(FileMenu, QStringLiteral("Lista variabili..."), QStringLiteral("N42"), [] {}, false);
-    item(FileMenu, QStringLiteral("Opzioni report..."), QStringLiteral("N8"), [] {}, false);
-    item(FileMenu, QStringLiteral("Opzioni pagina..."), QStringLiteral("N25"), [] {}, false);
+    item(FileMenu, QStringLiteral("Opzioni report..."), QStringLiteral("N8"), [this] { EditReportOptions(); });
+    item(FileMenu, QStringLiteral("Opzioni pagina..."), QStringLiteral("N25"), [this] { EditPageOptions(); });
     FileMenu->addSeparator();
     item(FileMenu, QStringLiteral("Anteprima"), QStringLiteral("N39"), [this] { Preview(); })->setShortcut(Qt::Key_F9);
     RecentMenu = FileMenu->addMenu(QStringLiteral("&Riapri"));
@@ -832,7 +838,7 @@ void TFRDesignerForm::updateControls()
     set("PgB2", m_report.Pages.Count() > 1);
     set("N31", m_report.Pages.Count() > 1);
     const TfrView *last = list.isEmpty() ? nullptr : list.last();
-    const bool editable = last && (isText(last) || last->Kind == frKind::SubReport);
+    const bool editable = last && HasEditor(last);
     set("N29", editable);
     set("FrB1", first, first && (first->FrameLines & LineTop));
     set("FrB2", first, first && (first->FrameLines & LineLeft));
@@ -1277,22 +1283,136 @@ void TFRDesignerForm::RemovePage()
     AddUndoSnapshot();
 }
 
+bool TFRDesignerForm::HasEditor(const TfrView *v)
+{
+    switch (v->Kind) {
+    case frKind::Memo: case frKind::Picture: case frKind::SubReport: case frKind::AddIn: return true;
+    case frKind::Band: {
+        const int type = static_cast<const TfrBandView *>(v)->BandType();
+        return frBand::isDataBand(type) || type == frBand::GroupHeader;
+    }
+    default: return isText(v);
+    }
+}
+
 void TFRDesignerForm::EditSelected(bool textOnly)
 {
     const QList<TfrView *> list = Selection();
     if (list.isEmpty()) return;
     TfrView *v = list.last();
-    if (!textOnly && v->Kind == frKind::SubReport) {
+    bool changed = false;
+    if (textOnly || isText(v)) {
+        TEditorForm editor(this);
+        changed = editor.ShowEditor(v);
+    } else if (v->Kind == frKind::SubReport) {
         SetCurPage(static_cast<TfrSubReportView *>(v)->TargetPage);
         return;
+    } else if (auto *picture = dynamic_cast<TfrCustomPictureView *>(v)) {
+        TfrPictureForm form(this);
+        form.Load(*picture);
+        if (frDesignerDialogs().exec(form) == QDialog::Accepted) {
+            form.Store(*picture);
+            changed = true;
+        }
+    } else if (auto *band = dynamic_cast<TfrBandView *>(v)) {
+        if (frBand::isDataBand(band->BandType())) {
+            changed = TfrBandDataForm::EditBand(m_report, *band, this);
+        } else if (band->BandType() == frBand::GroupHeader) {
+            TfrGroupForm form(&m_report, this);
+            form.Condition->setText(band->FormatText);
+            if (frDesignerDialogs().exec(form) == QDialog::Accepted) {
+                band->FormatText = form.Condition->text();
+                changed = true;
+            }
+        }
+    } else if (v->Kind == frKind::AddIn) {
+        const TfrAddInObjectInfo *info = frRegistry::findAddIn(v->ClassName());
+        if (const TfrObjectEditor editor = frFindObjectEditor(info ? info->EditorClassName : QString())) {
+            changed = editor(m_report, *v, this);
+        } else {
+            TEditorForm text(this);
+            changed = text.ShowEditor(v);
+        }
     }
-    // Pictures, bands and add-ins get their editors with the dialogs' issue.
-    if (!textOnly && !isText(v)) return;
-    TEditorForm editor(this);
-    if (editor.ShowEditor(v)) {
-        PageView->update();
-        AddUndoSnapshot();
+    if (!changed) return;
+    SelectionChanged();
+    AddUndoSnapshot();
+}
+
+void TFRDesignerForm::EditPageOptions()
+{
+    TfrPageOptionsForm form(this);
+    form.Load(*Page());
+    if (frDesignerDialogs().exec(form) != QDialog::Accepted || !form.Store(*Page())) return;
+    PageView->updateSize();
+    HRuler->setLength(PageView->paperSize().width());
+    VRuler->setLength(PageView->paperSize().height());
+    AddUndoSnapshot();
+}
+
+void TFRDesignerForm::EditPageList()
+{
+    TfrPagesForm form(m_report.Pages.Count(), this);
+    if (frDesignerDialogs().exec(form) != QDialog::Accepted) return;
+    const QList<int> order = form.Order();
+    const TfrPage *current = Page();
+    ClearSelection();
+    if (!m_report.MovePages(order)) return;
+    renumberTabs();
+    SetCurPage(m_report.Pages.IndexOf(current));
+    AddUndoSnapshot();
+}
+
+void TFRDesignerForm::EditReportOptions()
+{
+    TfrReportOptionsForm form(this);
+    form.Load(m_report);
+    if (frDesignerDialogs().exec(form) != QDialog::Accepted) return;
+    form.Store(m_report);
+    AddUndoSnapshot();
+}
+
+QList<TFRDesignerForm::ObjectEntry> TFRDesignerForm::ObjectEntries() const
+{
+    // Entries only for one object, or several of one kind (text objects count as one kind).
+    const QList<TfrView *> list = Selection();
+    if (list.isEmpty()) return {};
+    const TfrView *first = list.first();
+    for (const TfrView *v : list) {
+        const bool sameKind = isText(v) ? isText(first) : (v->Kind == first->Kind && v->ClassName() == first->ClassName());
+        if (!sameKind) return {};
     }
+    QList<ObjectEntry> entries;
+    if (isText(first)) {
+        entries = {{QStringLiteral("Adatta l'altezza al testo"), TfrCustomMemoView::MemoStretched},
+                   {QStringLiteral("A capo automatico"), TfrCustomMemoView::WordWrap},
+                   {QStringLiteral("Adatta la larghezza al testo"), TfrCustomMemoView::AutoWidth}};
+    } else if (first->Kind == frKind::Picture) {
+        entries = {{QStringLiteral("Adatta l'immagine"), TfrCustomPictureView::PictureStretched},
+                   {QStringLiteral("Centra l'immagine"), TfrCustomPictureView::Centered},
+                   {QStringLiteral("Mantieni le proporzioni"), TfrCustomPictureView::KeepAspect}};
+    } else if (first->Kind == frKind::Band) {
+        const struct { const char *text; int flag; } flags[] = {
+            {"Adatta l'altezza", frBand::Stretched}, {"Nuova pagina dopo", frBand::NewPageAfter},
+            {"Stampa anche senza dati", frBand::PrintIfSubsetEmpty}, {"Divisibile", frBand::BreakBand},
+            {"Riempi la pagina", frBand::FillPage}};
+        for (const auto &f : flags) {
+            bool allowed = true;
+            for (const TfrView *v : list) allowed = allowed && frBand::allowsFlag(v->FrameLines, f.flag);
+            if (allowed) entries.append({QString::fromUtf8(f.text), f.flag});
+        }
+    }
+    return entries;
+}
+
+void TFRDesignerForm::ToggleObjectFlag(int flag)
+{
+    const QList<TfrView *> list = Selection();
+    if (list.isEmpty()) return;
+    const bool on = !(list.first()->Flags & flag);
+    for (TfrView *v : list) v->Flags = on ? quint16(v->Flags | flag) : quint16(v->Flags & ~flag);
+    SelectionChanged();
+    AddUndoSnapshot();
 }
 
 void TFRDesignerForm::InsertObject(QRect rect)
@@ -1405,6 +1525,27 @@ void TFRDesignerForm::ResizeSelection(int dx, int dy)
 void TFRDesignerForm::ShowContextMenu(QPoint globalPos)
 {
     updateControls();
+    // The fixed entries, then those the selected objects offer.
+    const QList<QAction *> all = ContextMenu->actions();
+    for (QAction *a : all)
+        if (a->property("objectEntry").toBool()) {
+            ContextMenu->removeAction(a);
+            a->deleteLater();
+        }
+    const QList<ObjectEntry> entries = ObjectEntries();
+    if (!entries.isEmpty()) {
+        QAction *separator = ContextMenu->addSeparator();
+        separator->setProperty("objectEntry", true);
+        const TfrView *first = Selection().first();
+        for (const ObjectEntry &e : entries) {
+            QAction *a = ContextMenu->addAction(e.text);
+            a->setProperty("objectEntry", true);
+            a->setCheckable(true);
+            a->setChecked(first->Flags & e.flag);
+            const int flag = e.flag;
+            connect(a, &QAction::triggered, this, [this, flag] { ToggleObjectFlag(flag); });
+        }
+    }
     const QList<QAction *> actions = ContextMenu->actions();
     const bool any = SelNum() > 0;
     for (QAction *a : actions) {

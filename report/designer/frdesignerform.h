@@ -99,6 +99,19 @@ public:
     void RemovePage();
     // Enter: the editor of the object's kind; Ctrl+Enter (`textOnly`): the text editor.
     void EditSelected(bool textOnly = false);
+    // Whether an object kind has an editor for Enter and "Modifica...".
+    static bool HasEditor(const TfrView *view);
+    void EditPageOptions();          // "Opzioni pagina"
+    void EditPageList();             // "Gestione pagine"
+    void EditReportOptions();        // "Opzioni report..."
+    // The context menu's entries the selected objects add: option flags.
+    struct ObjectEntry
+    {
+        QString text;
+        int flag;
+    };
+    QList<ObjectEntry> ObjectEntries() const;
+    void ToggleObjectFlag(int flag);
     // Inserts with the active tool over a rectangle dragged on the page (a
     // click gives an empty one), and returns to the selection tool.
     void InsertObject(QRect rect);
