@@ -22,13 +22,15 @@ const QString kNone = QStringLiteral("[Nessuno]");
 const QString kVirtual = QStringLiteral("[Sorgente dati virtuale]");
 
 // Every dataset of every open window and data module, always as owner.dataset.
+// Only the owner's own children: a template names a dataset by its parent,
+// and one inside a panel could not be found again when the template is read.
 QList<QPair<QString, TDataSet *>> sources()
 {
     QList<QPair<QString, TDataSet *>> out;
     QList<QObject *> owners = frRegistry::forms();
     owners += frRegistry::dataModules();
     for (QObject *owner : owners)
-        for (TDataSet *ds : owner->findChildren<TDataSet *>())
+        for (TDataSet *ds : owner->findChildren<TDataSet *>(Qt::FindDirectChildrenOnly))
             if (!ds->objectName().isEmpty()) out.append({owner->objectName() + QLatin1Char('.') + ds->objectName(), ds});
     std::sort(out.begin(), out.end(), [](const auto &a, const auto &b) { return a.first.compare(b.first, Qt::CaseInsensitive) < 0; });
     return out;
@@ -159,7 +161,8 @@ QString TfrBandDataForm::DatasetName(const TfrReport *report, const TfrView &vie
 bool TfrBandDataForm::EditBand(TfrReport &report, TfrView &band, QWidget *parent)
 {
     TfrBandDataForm form(&report, parent);
-    form.Load(report.FindDatasetInTable(band.FormatText), band.FormatText);
+    // Where the build finds it: the window's own datasets first, then the table.
+    form.Load(report.FindReportDataset(band.FormatText), band.FormatText);
     if (frDesignerDialogs().exec(form) != QDialog::Accepted) return false;
     if (!band.FormatText.isEmpty()) report.RemoveDataset(band.FormatText);
     band.FormatText.clear();

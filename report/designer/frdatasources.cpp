@@ -16,7 +16,7 @@ QList<TfrDataSource> frDataSources::list(const TfrReport *report)
     QList<QObject *> owners = frRegistry::forms();
     owners += frRegistry::dataModules();
     for (QObject *owner : owners)
-        for (TDataSet *ds : owner->findChildren<TDataSet *>()) {
+        for (TDataSet *ds : owner->findChildren<TDataSet *>(Qt::FindDirectChildrenOnly)) {
             if (ds->objectName().isEmpty()) continue;
             const QString name = owner == own ? ds->objectName() : owner->objectName() + QLatin1Char('.') + ds->objectName();
             if (std::any_of(out.begin(), out.end(), [&](const TfrDataSource &s) { return s.name == name; })) continue;

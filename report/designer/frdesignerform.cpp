@@ -1132,7 +1132,7 @@ void TFRDesignerForm::Copy()
         item.view->Name = v->Name;
         item.view->Report = nullptr;
         if (v->IsDataBound() && !v->FormatText.isEmpty())
-            if (TfrDataset *ds = m_report.FindDatasetInTable(v->FormatText)) {
+            if (TfrDataset *ds = m_report.FindReportDataset(v->FormatText)) {
                 item.hasDataset = true;
                 item.rangeBegin = ds->RangeBegin;
                 item.rangeEnd = ds->RangeEnd;

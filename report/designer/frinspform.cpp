@@ -200,6 +200,8 @@ bool TInspForm::apply(int row, const QString &text)
     if (selection.isEmpty() || row == RowText) return true;
     switch (row) {
     case RowName: {
+        // Names are unique: one object at a time.
+        if (selection.size() != 1) return true;
         TfrView *v = selection.first();
         const QString old = v->Name;
         if (text == old) return true;
