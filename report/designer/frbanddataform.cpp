@@ -65,12 +65,8 @@ TfrBandDataForm::TfrBandDataForm(TfrReport *report, QWidget *parent) : QDialog(p
     form->addRow(QStringLiteral("Inizio"), RangeBegin);
     form->addRow(QStringLiteral("Fine"), RangeEnd);
     form->addRow(QStringLiteral("Numero"), Count);
-    auto *buttons = new QDialogButtonBox(this);
+    QDialogButtonBox *buttons = frOkCancel(this);
     buttons->addButton(InfoButton, QDialogButtonBox::HelpRole);
-    buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("&Annulla"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(filter);

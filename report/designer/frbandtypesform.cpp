@@ -1,5 +1,7 @@
 #include "report/designer/frbandtypesform.h"
 
+#include "report/designer/frdesignerdialogs.h"
+
 #include "report/frbandtypes.h"
 #include "report/frbandview.h"
 #include "report/frpage.h"
@@ -45,11 +47,8 @@ TBandTypesForm::TBandTypesForm(const TfrPage *page, QWidget *parent) : QDialog(p
         grid->addWidget(b, type <= 10 ? type : type - 11, type <= 10 ? 0 : 1);
         Types << b;
     }
-    auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole)->setEnabled(chosen);
-    buttons->addButton(QStringLiteral("&Annulla"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = frOkCancel(this);
+    buttons->buttons().first()->setEnabled(chosen);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addWidget(buttons);

@@ -4,6 +4,7 @@
 #include "report/designer/frdesignerform.h"
 
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QList>
 #include <QPair>
@@ -88,4 +89,14 @@ TfrObjectEditor frFindObjectEditor(const QString &editorClassName)
     for (const auto &e : objectEditors())
         if (!editorClassName.isEmpty() && e.first.compare(editorClassName, Qt::CaseInsensitive) == 0) return e.second;
     return {};
+}
+
+QDialogButtonBox *frOkCancel(QDialog *dialog)
+{
+    auto *buttons = new QDialogButtonBox(dialog);
+    buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("&Annulla"), QDialogButtonBox::RejectRole);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
 }

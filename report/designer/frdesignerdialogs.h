@@ -10,6 +10,7 @@
 #include <functional>
 
 class QDialog;
+class QDialogButtonBox;
 class QWidget;
 class TFRDesignerForm;
 class TfrReport;
@@ -43,3 +44,6 @@ QString frQtFileFilter(const QString &filter);
 using TfrObjectEditor = std::function<bool(TfrReport &report, TfrView &view, QWidget *parent)>;
 void frRegisterObjectEditor(const QString &editorClassName, TfrObjectEditor editor);
 TfrObjectEditor frFindObjectEditor(const QString &editorClassName);
+
+// The "&OK" and "&Annulla" row every designer dialog has, wired to accept() and reject().
+QDialogButtonBox *frOkCancel(QDialog *dialog);

@@ -1,5 +1,6 @@
 #include "report/designer/frfmtform.h"
 
+#include "report/designer/frdesignerdialogs.h"
 #include "report/frdisplayformat.h"
 #include "report/frview.h"
 
@@ -55,11 +56,7 @@ TFmtForm::TFmtForm(QWidget *parent) : QDialog(parent)
     grid->addWidget(Separator, 1, 2);
     grid->addWidget(m_patternLabel, 5, 0);
     grid->addWidget(Pattern, 6, 0, 1, 3);
-    auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("&Annulla"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = frOkCancel(this);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addWidget(buttons);

@@ -22,18 +22,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-namespace {
-QDialogButtonBox *okCancel(QDialog *dialog)
-{
-    auto *buttons = new QDialogButtonBox(dialog);
-    buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("&Annulla"), QDialogButtonBox::RejectRole);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
-}
-} // namespace
-
 TFrGraphFieldEditor::TFrGraphFieldEditor(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FrGraphFieldEditor"));
@@ -48,7 +36,7 @@ TFrGraphFieldEditor::TFrGraphFieldEditor(QWidget *parent) : QDialog(parent)
     form->addRow(QStringLiteral("Colore del campo"), ColorButton);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addWidget(okCancel(this));
+    layout->addWidget(frOkCancel(this));
     connect(ColorButton, &QPushButton::clicked, this, [this] {
         int color = Color;
         if (frDesignerDialogs().chooseColor(this, color) && color != TfrView::NoColor) Color = color;
@@ -154,7 +142,7 @@ TFrGraphEditor::TFrGraphEditor(TfrReport &report, QWidget *parent) : QDialog(par
     grid->addWidget(kinds, 1, 1);
     grid->addWidget(SeriesGrid, 2, 0, 1, 2);
     grid->addLayout(seriesButtons, 3, 0, 1, 2);
-    grid->addWidget(okCancel(this), 4, 0, 1, 2);
+    grid->addWidget(frOkCancel(this), 4, 0, 1, 2);
     connect(LabelsButton, &QPushButton::clicked, this, [this] {
         QString text = Labels->text();
         if (TExprEditor::Edit(&m_report, this, text)) Labels->setText(text);

@@ -28,11 +28,7 @@ TfrGroupForm::TfrGroupForm(TfrReport *report, QWidget *parent) : QDialog(parent)
     helpers->addWidget(VarButton);
     helpers->addWidget(FieldButton);
     helpers->addStretch();
-    auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("&Annulla"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = frOkCancel(this);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Condizione"), this));
     layout->addLayout(row);

@@ -50,11 +50,7 @@ THilightForm::THilightForm(TfrReport *report, QWidget *parent) : QDialog(parent)
     row->addWidget(ConditionButton);
     cl->addLayout(row);
 
-    auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("&Annulla"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = frOkCancel(this);
     auto *top = new QHBoxLayout;
     top->addWidget(font);
     top->addWidget(fill);

@@ -107,11 +107,8 @@ TfrPageOptionsForm::TfrPageOptionsForm(QWidget *parent) : QDialog(parent)
     stl->addStretch();
     Tabs->addTab(scaleTab, QStringLiteral("Ingrandimento"));
 
-    auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("&Annulla"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &TfrPageOptionsForm::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    // accept() is ours: it refuses a value that is not a number.
+    QDialogButtonBox *buttons = frOkCancel(this);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Tabs);
     layout->addWidget(buttons);

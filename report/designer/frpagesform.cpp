@@ -1,5 +1,6 @@
 #include "report/designer/frpagesform.h"
 
+#include "report/designer/frdesignerdialogs.h"
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QListWidget>
@@ -12,11 +13,7 @@ TfrPagesForm::TfrPagesForm(int pageCount, QWidget *parent) : QDialog(parent)
     Pages = new QListWidget(this);
     Pages->setDragDropMode(QAbstractItemView::InternalMove);
     for (int i = 0; i < pageCount; ++i) Pages->addItem(QStringLiteral("Pagina ") + QString::number(i + 1));
-    auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("&Annulla"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = frOkCancel(this);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Elenco pagine"), this));
     layout->addWidget(Pages, 1);

@@ -29,11 +29,7 @@ TfrPictureForm::TfrPictureForm(QWidget *parent) : QDialog(parent)
     LoadButton = new QPushButton(QStringLiteral("&Carica..."), this);
     ClearButton = new QPushButton(QStringLiteral("&Svuota"), this);
     for (QPushButton *b : {LoadButton, ClearButton}) b->setAutoDefault(false);
-    auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("&Annulla"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = frOkCancel(this);
     auto *row = new QHBoxLayout;
     row->addWidget(LoadButton);
     row->addWidget(ClearButton);

@@ -1,5 +1,6 @@
 #include "report/designer/frreportoptionsform.h"
 
+#include "report/designer/frdesignerdialogs.h"
 #include "report/frbuildcontext.h"
 #include "report/frprintersettings.h"
 #include "report/frreport.h"
@@ -28,11 +29,7 @@ TfrReportOptionsForm::TfrReportOptionsForm(QWidget *parent) : QDialog(parent)
     ol->addWidget(TwoPass);
     ol->addWidget(Interleave);
     ol->addWidget(NumberInterleaved);
-    auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("&Annulla"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = frOkCancel(this);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(printer);
     layout->addWidget(other);

@@ -5,6 +5,7 @@
 // chooser) is answered through its dialog table, and its options go to an INI
 // file in the test's folder.
 
+#include "tests/report/designer/designertestkit.h"
 #include "report/designer/frbandtypesform.h"
 #include "report/designer/frdesignerdialogs.h"
 #include "report/designer/frdesignerform.h"
@@ -81,27 +82,6 @@ TfrSubReportView *addSubReport(TfrReport &report, const QString &name, int targe
     s->Height = box.height();
     report.Pages[0]->Add(s);
     return s;
-}
-
-QRect boxOf(const TfrView *v) { return v ? QRect(v->Left, v->Top, v->Width, v->Height) : QRect(); }
-
-QStringList names(const TfrReport &report, int page = 0)
-{
-    QStringList out;
-    for (const TfrView *v : report.Pages[page]->Objects) out << v->Name;
-    return out;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
 }
 
 // Picks an entry of a combo box's list as the keyboard does: the popup opens,

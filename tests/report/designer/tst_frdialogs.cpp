@@ -6,6 +6,7 @@
 
 #include "report/chart/frgraphobject.h"
 #include "report/chart/frgraphview.h"
+#include "tests/report/designer/designertestkit.h"
 #include "report/designer/frbanddataform.h"
 #include "report/designer/frdesigner.h"
 #include "report/designer/frdesignerdialogs.h"
@@ -116,47 +117,6 @@ TfrGraphView *addChart(TfrReport &report, const QString &name, int top = 100)
     g->Height = 300;
     report.Pages[0]->Add(g);
     return g;
-}
-
-QStringList names(const TfrReport &report, int page)
-{
-    QStringList out;
-    for (const TfrView *v : report.Pages[page]->Objects) out << v->Name;
-    return out;
-}
-
-QStringList items(const QComboBox *box)
-{
-    QStringList out;
-    for (int i = 0; i < box->count(); ++i) out << box->itemText(i);
-    return out;
-}
-
-QStringList items(const QListWidget *list)
-{
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
-    return out;
-}
-
-void clickEntry(QListWidget *list, const QString &text)
-{
-    const QList<QListWidgetItem *> found = list->findItems(text, Qt::MatchExactly);
-    QVERIFY2(!found.isEmpty(), qPrintable(text));
-    list->setCurrentItem(found.first());
-    emit list->itemClicked(found.first());
-}
-
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // A prepared page drawn at its own size.

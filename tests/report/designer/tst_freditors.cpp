@@ -2,6 +2,7 @@
 // highlight dialogs, each driven through the designer's dialog table: a
 // dialog "shown" is answered by the test, never by a timer.
 
+#include "tests/report/designer/designertestkit.h"
 #include "report/designer/frdesignerdialogs.h"
 #include "report/designer/frexpreditor.h"
 #include "report/designer/freditorform.h"
@@ -51,14 +52,6 @@ public:
     void DoFunction(int, const TfrVariant &, const TfrVariant &, const TfrVariant &, TfrVariant &) override {}
 };
 
-// Clicks a list entry by its text.
-void clickEntry(QListWidget *list, const QString &text)
-{
-    const QList<QListWidgetItem *> found = list->findItems(text, Qt::MatchExactly);
-    QVERIFY2(!found.isEmpty(), qPrintable(text));
-    list->setCurrentItem(found.first());
-    emit list->itemClicked(found.first());
-}
 } // namespace
 
 class TestEditors : public QObject

@@ -5,6 +5,7 @@
 // through the designer's dialog table, the engine's messages are recorded
 // through its sink, and the options go to an INI file in the test's folder.
 
+#include "tests/report/designer/designertestkit.h"
 #include "report/designer/fralignform.h"
 #include "report/designer/frdesignerdialogs.h"
 #include "report/designer/frdesignerform.h"
@@ -45,22 +46,6 @@ TfrMemoView *addMemo(TfrReport &report, const QString &name, QRect box, int page
     m->Memo = QStringList{name};
     report.Pages[page]->Add(m);
     return m;
-}
-
-QRect boxOf(const TfrView *v) { return v ? QRect(v->Left, v->Top, v->Width, v->Height) : QRect(); }
-
-QStringList names(const TfrReport &report, int page)
-{
-    QStringList out;
-    for (const TfrView *v : report.Pages[page]->Objects) out << v->Name;
-    return out;
-}
-
-QStringList items(const QComboBox *box)
-{
-    QStringList out;
-    for (int i = 0; i < box->count(); ++i) out << box->itemText(i);
-    return out;
 }
 
 QStringList values(const TInspForm *insp)
