@@ -1,5 +1,6 @@
 #include "report/designer/frbanddataform.h"
 
+#include "report/designer/frdatasources.h"
 #include "report/designer/frdesignerdialogs.h"
 #include "report/frdbdataset.h"
 #include "report/frregistry.h"
@@ -22,17 +23,10 @@ const QString kNone = QStringLiteral("[Nessuno]");
 const QString kVirtual = QStringLiteral("[Sorgente dati virtuale]");
 
 // Every dataset of every open window and data module, always as owner.dataset.
-// Only the owner's own children: a template names a dataset by its parent,
-// and one inside a panel could not be found again when the template is read.
 QList<QPair<QString, TDataSet *>> sources()
 {
     QList<QPair<QString, TDataSet *>> out;
-    QList<QObject *> owners = frRegistry::forms();
-    owners += frRegistry::dataModules();
-    for (QObject *owner : owners)
-        for (TDataSet *ds : owner->findChildren<TDataSet *>(Qt::FindDirectChildrenOnly))
-            if (!ds->objectName().isEmpty()) out.append({owner->objectName() + QLatin1Char('.') + ds->objectName(), ds});
-    std::sort(out.begin(), out.end(), [](const auto &a, const auto &b) { return a.first.compare(b.first, Qt::CaseInsensitive) < 0; });
+    for (const TfrDataSource &s : frDataSources::qualified()) out.append({s.name, s.dataSet.data()});
     return out;
 }
 } // namespace

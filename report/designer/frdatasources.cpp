@@ -28,6 +28,8 @@ QList<TfrDataSource> frDataSources::list(const TfrReport *report)
     return out;
 }
 
+QList<TfrDataSource> frDataSources::qualified() { return list(nullptr); }
+
 QStringList frDataSources::fieldNames(TDataSet *ds)
 {
     QStringList names;

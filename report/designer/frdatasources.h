@@ -21,6 +21,8 @@ struct TfrDataSource
 namespace frDataSources {
 // Sorted by name; "Altro" is not among them.
 QList<TfrDataSource> list(const TfrReport *report);
+// The same datasets always named owner "." dataset (the band and wizard dialogs).
+QList<TfrDataSource> qualified();
 // Field objects, or the field definitions when it has none. The dataset is
 // opened for the listing and left as it was; one that cannot be opened gives
 // what could be read.

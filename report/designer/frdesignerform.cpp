@@ -15,6 +15,8 @@
 #include "report/designer/frhilightform.h"
 #include "report/designer/frinspform.h"
 #include "report/designer/frruler.h"
+#include "report/designer/frvareditorform.h"
+#include "report/designer/frwizardform.h"
 #include "report/frbandview.h"
 #include "report/frcustompictureview.h"
 #include "report/frbuildcontext.h"
@@ -376,15 +378,14 @@ void TFRDesignerForm::buildMenus()
         return a;
     };
     FileMenu = menuBar()->addMenu(QStringLiteral("&File"));
-    // The wizard, the template chooser and the variables list are the later
-    // dialogs' work: offered, but not yet.
-    item(FileMenu, QStringLiteral("Nuovo da autocomposizione..."), QStringLiteral("N23"), [] {}, false);
+    item(FileMenu, QStringLiteral("Nuovo da autocomposizione..."), QStringLiteral("N23"), [this] { NewFromWizard(); });
+    // The template chooser comes with the templates: offered, but not yet.
     item(FileMenu, QStringLiteral("Nuovo da modello..."), QStringLiteral("N20"), [] {}, false);
     item(FileMenu, QStringLiteral("Apri..."), QStringLiteral("N19"), [this] { OpenReport(); });
     item(FileMenu, QStringLiteral("Salva"), QStringLiteral("N20s"), [this] { Save(); });
     item(FileMenu, QStringLiteral("Salva con nome..."), QStringLiteral("N17"), [this] { SaveAs(); });
     FileMenu->addSeparator();
-    item(FileMenu, QStringLiteral("Lista variabili..."), QStringLiteral("N42"), [] {}, false);
+    item(FileMenu, QStringLiteral("Lista variabili..."), QStringLiteral("N42"), [this] { EditVariables(); });
     item(FileMenu, QStringLiteral("Opzioni report..."), QStringLiteral("N8"), [this] { EditReportOptions(); });
     item(FileMenu, QStringLiteral("Opzioni pagina..."), QStringLiteral("N25"), [this] { EditPageOptions(); });
     FileMenu->addSeparator();
@@ -966,6 +967,28 @@ void TFRDesignerForm::NewReport()
     SetCurPage(0);
     updateTitle();
     restartHistory();
+}
+
+void TFRDesignerForm::NewFromWizard()
+{
+    if (!checkChanges()) return;
+    TfrWizardForm wizard(this);
+    if (frDesignerDialogs().exec(wizard) != QDialog::Accepted) return;
+    // The designer starts over, and the wizard's report is its first change.
+    m_report.ClearReport();
+    renumberTabs();
+    SetCurPage(0);
+    restartHistory();
+    wizard.Build(m_report);
+    renumberTabs();
+    SetCurPage(0);
+    updateTitle();
+    AddUndoSnapshot();
+}
+
+void TFRDesignerForm::EditVariables()
+{
+    if (TfrVarEditorForm::Edit(m_report, this)) AddUndoSnapshot();
 }
 
 void TFRDesignerForm::OpenReport()

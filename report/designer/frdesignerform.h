@@ -73,6 +73,8 @@ public:
 
     // Commands.
     void NewReport();
+    void NewFromWizard();            // "Nuovo da autocomposizione..."
+    void EditVariables();            // "Lista variabili..."
     void OpenReport();
     bool OpenFile(const QString &path);
     bool Save();
