@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-}"
 runs="${FUZZ_RUNS:-2000}"
 # folder under tests/ and target; the seeds are in tests/<folder>/corpus/<target>
-all="report/fuzz_template report/fuzz_expr fuzz/fuzz_frp fuzz/fuzz_emf fuzz/fuzz_ini fuzz/fuzz_csv"
+all="report/fuzz_template report/fuzz_frt report/fuzz_expr fuzz/fuzz_frp fuzz/fuzz_emf fuzz/fuzz_ini fuzz/fuzz_csv"
 limits="-timeout=10 -rss_limit_mb=2048 -max_len=8192"
 
 entries=""

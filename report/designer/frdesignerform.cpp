@@ -14,7 +14,9 @@
 #include "report/designer/freditorform.h"
 #include "report/designer/frhilightform.h"
 #include "report/designer/frinspform.h"
+#include "report/designer/frreportdirforms.h"
 #include "report/designer/frruler.h"
+#include "report/designer/frtemplforms.h"
 #include "report/designer/frvareditorform.h"
 #include "report/designer/frwizardform.h"
 #include "report/frbandview.h"
@@ -27,6 +29,7 @@
 #include "report/frregistry.h"
 #include "report/frreport.h"
 #include "report/frsubreportview.h"
+#include "report/frtemplatefile.h"
 
 #include "core/exceptions.h"
 #include "core/formatsettings.h"
@@ -36,6 +39,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -46,6 +50,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPolygon>
 #include <QScrollArea>
@@ -63,6 +68,7 @@
 namespace {
 const QString kTitle = QStringLiteral("Modellatore");
 const QString kFilter = QStringLiteral("Quillo form (*.frf)|*.frf");
+const QString kSaveFilter = QStringLiteral("Quillo form (*.frf)|*.frf|Modello Quillo (*.frt)|*.frt");
 enum FrameLine { LineRight = 1, LineBottom = 2, LineLeft = 4, LineTop = 8, AllLines = 15 };
 enum Layout { AlignMask = 3, Rotated = 4, VMask = 24 };
 const int kFontSizes[] = {5, 6, 7, 8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
@@ -379,8 +385,7 @@ void TFRDesignerForm::buildMenus()
     };
     FileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     item(FileMenu, QStringLiteral("Nuovo da autocomposizione..."), QStringLiteral("N23"), [this] { NewFromWizard(); });
-    // The template chooser comes with the templates: offered, but not yet.
-    item(FileMenu, QStringLiteral("Nuovo da modello..."), QStringLiteral("N20"), [] {}, false);
+    item(FileMenu, QStringLiteral("Nuovo da modello..."), QStringLiteral("N20"), [this] { NewFromTemplate(); });
     item(FileMenu, QStringLiteral("Apri..."), QStringLiteral("N19"), [this] { OpenReport(); });
     item(FileMenu, QStringLiteral("Salva"), QStringLiteral("N20s"), [this] { Save(); });
     item(FileMenu, QStringLiteral("Salva con nome..."), QStringLiteral("N17"), [this] { SaveAs(); });
@@ -994,6 +999,12 @@ void TFRDesignerForm::EditVariables()
 void TFRDesignerForm::OpenReport()
 {
     if (!checkChanges()) return;
+    if (!m_report.ReportDir.isEmpty()) {
+        TOpenForm form(m_report.ReportDir, this);
+        if (frDesignerDialogs().exec(form) == QDialog::Accepted && !form.SelectedName().isEmpty())
+            OpenFile(QDir(m_report.ReportDir).filePath(form.SelectedName()));
+        return;
+    }
     const QString path = frDesignerDialogs().openFile(this, QStringLiteral("Apri"), kFilter);
     if (!path.isEmpty()) OpenFile(path);
 }
@@ -1080,11 +1091,72 @@ bool TFRDesignerForm::Save()
 
 bool TFRDesignerForm::SaveAs()
 {
+    if (!m_report.ReportDir.isEmpty()) {
+        // Reports kept in one folder are named, not browsed for.
+        TSaveForm form(m_report.FileName, this);
+        if (frDesignerDialogs().exec(form) != QDialog::Accepted || !TSaveForm::ValidName(form.Name->text())) return false;
+        const QString path = QDir(m_report.ReportDir).filePath(form.FileName());
+        if (QFileInfo::exists(path)
+            && frDesignerDialogs().message(this, QStringLiteral("Esiste già un report con questo nome.\r\nSi desidera sovrascriverlo?"),
+                                           QStringLiteral("Attenzione"), TMsgDlgType::mtConfirmation, mbYes | mbNo, 1)
+                   != mrYes)
+            return false;
+        return saveTo(path);
+    }
     int choice = 1;
-    QString path = frDesignerDialogs().saveFile(this, QStringLiteral("Salva con nome"), kFilter, choice);
+    QString path = frDesignerDialogs().saveFile(this, QStringLiteral("Salva con nome"), kSaveFilter, choice);
     if (path.isEmpty()) return false;
+    if (choice == 2) return SaveAsTemplate(QFileInfo(path).completeBaseName());
     if (!path.endsWith(QLatin1String(".frf"), Qt::CaseInsensitive)) path += QStringLiteral(".frf");
     return saveTo(path);
+}
+
+bool TFRDesignerForm::SaveAsTemplate(const QString &name)
+{
+    TTemplNewForm form(this);
+    if (frDesignerDialogs().exec(form) != QDialog::Accepted) return false;
+    TfrTemplateHeader header;
+    header.Description = form.Comment->toPlainText().split(QLatin1Char('\n'));
+    header.GraphicKind = form.GraphicKind;
+    header.Graphic = form.Graphic;
+    const QString path = QDir(frTemplates::folder(m_report)).filePath(name + QStringLiteral(".frt"));
+    if (!frTemplateFile::save(m_report, path, header)) {
+        showMessage(QStringLiteral("Si è verificato un errore durante la fase di salvataggio del report"), QStringLiteral("Errore"));
+        return false;
+    }
+    return true;
+}
+
+void TFRDesignerForm::NewFromTemplate()
+{
+    // Like "Nuovo report", the work so far is offered for saving first.
+    if (!checkChanges()) return;
+    TTemplForm chooser(m_report, this);
+    if (frDesignerDialogs().exec(chooser) != QDialog::Accepted || chooser.SelectedFile().isEmpty()) return;
+    const QByteArray before = m_report.SaveTemplateData();
+    const QString fileName = m_report.FileName, filePath = m_report.FilePath();
+    TfrLoadResult result;
+    QString error;
+    try {
+        result = frTemplateFile::loadFile(m_report, chooser.SelectedFile());
+    } catch (const Exception &e) {
+        error = e.message();
+    }
+    if (!error.isEmpty() || !result) {
+        m_report.LoadTemplateData(before);
+        m_report.FileName = fileName;
+        m_report.SetFilePath(filePath);
+        renumberTabs();
+        SetCurPage(m_curPage);
+        showMessage(error.isEmpty() ? result.Messages.value(0).text + QStringLiteral("\r\n(") + result.Reason + QLatin1Char(')')
+                                    : error,
+                    QStringLiteral("Errore"));
+        return;
+    }
+    renumberTabs();
+    SetCurPage(0);
+    updateTitle();
+    restartHistory();
 }
 
 void TFRDesignerForm::Preview()

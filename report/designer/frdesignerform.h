@@ -79,6 +79,9 @@ public:
     bool OpenFile(const QString &path);
     bool Save();
     bool SaveAs();
+    // Saves a template "<name>.frt" in the template folder, after its description.
+    bool SaveAsTemplate(const QString &name);
+    void NewFromTemplate();          // "Nuovo da modello..."
     void Preview();
     void Undo();
     void Redo();

@@ -6,6 +6,8 @@
 #include "report/designer/frdesignerdialogs.h"
 #include "report/designer/frdesignerform.h"
 #include "report/designer/frdesignersettings.h"
+#include "report/designer/frreportdirforms.h"
+#include "report/designer/frtemplforms.h"
 #include "report/designer/frvareditorform.h"
 #include "report/designer/frwizard.h"
 #include "report/designer/frwizardform.h"
@@ -14,12 +16,14 @@
 #include "report/frdbdataset.h"
 #include "report/frmemoview.h"
 #include "report/frregistry.h"
+#include "report/frtemplatefile.h"
 #include "report/frvalue.h"
 
 #include "core/formatsettings.h"
 #include "tests/data/memorydataset.h"
 
 #include <QAction>
+#include <QPlainTextEdit>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -328,6 +332,133 @@ private slots:
         m_answers = {mrYes};
         QTest::keyClick(editor.Tree, Qt::Key_Delete);
         QCOMPARE(report.Variables, QStringList{"Categoria1"});
+    }
+    // "Salva con nome..." as a template, then "Nuovo da modello..." from it: the same report, with no file.
+    void templateRoundTrip()
+    {
+        QTemporaryDir folder;
+        TfrReport report(&m_form);
+        report.setObjectName("frReport1");
+        report.TemplateDir = folder.path();
+        frWizard::build(report, m_diario, "Mensile", frWizard::fields(m_diario), false);
+        const QByteArray original = report.SaveTemplateData();
+        TFRDesignerForm form(report);
+        frDesignerDialogs().saveFile = [](QWidget *, const QString &, const QString &filter, int &choice) {
+            choice = filter.contains("Modello Quillo (*.frt)") ? 2 : 1;
+            return QString("/altrove/mensile.frt");
+        };
+        frDesignerDialogs().exec = [](QDialog &dialog) {
+            if (auto *newTemplate = qobject_cast<TTemplNewForm *>(&dialog)) {
+                newTemplate->Comment->setPlainText("Diario del mese\ncon le medie");
+                return int(QDialog::Accepted);
+            }
+            if (auto *chooser = qobject_cast<TTemplForm *>(&dialog)) {
+                if (items(chooser->Templates) != QStringList{"mensile"}) return int(QDialog::Rejected);
+                chooser->Templates->setCurrentRow(0);
+                if (chooser->Description->toPlainText() != "Diario del mese\ncon le medie") return int(QDialog::Rejected);
+                return int(QDialog::Accepted);
+            }
+            return int(QDialog::Rejected);
+        };
+        QVERIFY(form.SaveAs());
+        QVERIFY(QFile::exists(folder.filePath("mensile.frt")));
+        // Saving a template leaves the report's own file alone.
+        QCOMPARE(report.FileName, QString());
+
+        form.NewReport();
+        QCOMPARE(report.Pages[0]->Objects.size(), 0);
+        form.findChild<QAction *>("N20")->trigger();
+        QCOMPARE(report.SaveTemplateData(), original);
+        QCOMPARE(report.FileName, QString());
+        QCOMPARE(form.windowTitle(), QString("Modellatore"));
+        QVERIFY(!form.History().canUndo());
+    }
+
+    // With unsaved work, "Nuovo da modello..." asks first; "Annulla" keeps it.
+    void templateAsksFirst()
+    {
+        TfrReport report(&m_form);
+        TFRDesignerForm form(report);
+        form.AddPage();
+        bool chooserShown = false;
+        frDesignerDialogs().exec = [&](QDialog &) {
+            chooserShown = true;
+            return int(QDialog::Rejected);
+        };
+        m_answers = {mrCancel};
+        form.findChild<QAction *>("N20")->trigger();
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages.first().first, QString("Si desidera salvare i cambiamenti al report corrente?"));
+        QVERIFY(!chooserShown);
+        QCOMPARE(report.Pages.Count(), 2);
+    }
+
+    void saveFormNames_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("plain") << "mensile" << true << "mensile.frf";
+        QTest::newRow("extension in capitals, written in lower case") << "Mensile.FRF" << true << "Mensile.frf";
+        QTest::newRow("up a folder") << "../x" << false << "";
+        QTest::newRow("into a folder") << "altro/x" << false << "";
+        QTest::newRow("dots alone") << ".." << false << "";
+    }
+    void saveFormNames()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, accepted);
+        QFETCH(QString, file);
+        TSaveForm form("diario.frf");
+        QCOMPARE(form.Name->text(), QString("diario"));
+        form.Name->setText(typed);
+        form.show();
+        form.accept();
+        QCOMPARE(form.result() == QDialog::Accepted, accepted);
+        QCOMPARE(form.isVisible(), !accepted);
+        if (accepted) QCOMPARE(form.FileName(), file);
+        else QCOMPARE(m_messages.size(), 1);
+    }
+
+    // A report kept in its folder opens and saves through the folder's own dialogs.
+    void reportFolder()
+    {
+        QTemporaryDir folder;
+        TfrReport report(&m_form);
+        report.ReportDir = folder.path();
+        report.SaveTemplate(folder.filePath("primo.frf"));
+        QFile::copy(folder.filePath("primo.frf"), folder.filePath("SECONDO.FRF"));
+        TFRDesignerForm form(report);
+        form.AddPage();
+        frDesignerDialogs().exec = [](QDialog &dialog) {
+            if (auto *save = qobject_cast<TSaveForm *>(&dialog)) {
+                save->Name->setText("secondo");
+                return int(QDialog::Accepted);
+            }
+            if (auto *open = qobject_cast<TOpenForm *>(&dialog)) {
+                QStringList listed = items(open->Reports);
+                listed.sort(Qt::CaseInsensitive);
+                if (listed.size() != 3 || listed.first() != "primo" || !listed.contains("SECONDO") || !listed.contains("secondo"))
+                    return int(QDialog::Rejected);
+                open->Reports->setCurrentItem(open->Reports->findItems("primo", Qt::MatchExactly).first());
+                return int(QDialog::Accepted);
+            }
+            return int(QDialog::Rejected);
+        };
+        m_answers = {mrNo};     // do not overwrite: there is no "secondo.frf", so no question comes
+        QVERIFY(form.SaveAs());
+        QVERIFY(m_messages.isEmpty());
+        QVERIFY(QFile::exists(folder.filePath("secondo.frf")));
+        // Saved again: the overwrite question, "No" the default answer here.
+        form.AddPage();
+        m_answers = {mrNo};
+        QVERIFY(!form.SaveAs());
+        QCOMPARE(m_messages.last(), qMakePair(QString("Esiste già un report con questo nome.\r\nSi desidera sovrascriverlo?"),
+                                             QString("Attenzione")));
+        m_answers = {mrNo};     // the closing question of the open: discard
+        form.OpenReport();
+        QCOMPARE(report.FileName, QString("primo.frf"));
+        QCOMPARE(report.Pages.Count(), 1);
     }
 };
 
