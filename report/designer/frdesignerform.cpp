@@ -1009,24 +1009,16 @@ void TFRDesignerForm::OpenReport()
     if (!path.isEmpty()) OpenFile(path);
 }
 
-bool TFRDesignerForm::OpenFile(const QString &path)
+bool TFRDesignerForm::replaceReport(const std::function<TfrLoadResult()> &load)
 {
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        frDesignerDialogs().message(this,
-                                    QStringLiteral("Si è tentato di caricare da disco il report '%1'. \r\nMa il file '%2' è inesistente")
-                                        .arg(info.fileName(), info.absoluteFilePath()),
-                                    QStringLiteral("Attenzione"), TMsgDlgType::mtWarning, mbOK, 0);
-        return false;
-    }
-    // What the designer shows now, put back if the file cannot be read.
+    // What the designer shows now, put back if the new report cannot be read.
     const QByteArray before = m_report.SaveTemplateData();
     const QString fileName = m_report.FileName, filePath = m_report.FilePath();
     const int page = m_curPage;
     TfrLoadResult result;
     QString error;
     try {
-        result = m_report.LoadTemplate(info.absoluteFilePath());
+        result = load();
     } catch (const Exception &e) {
         error = e.message();
     }
@@ -1053,9 +1045,23 @@ bool TFRDesignerForm::OpenFile(const QString &path)
     renumberTabs();
     SetCurPage(0);
     updateTitle();
-    // A newly opened file starts its own history: undo must not bring back
-    // the report it replaced, nor "Salva" write that one over this file.
+    // A new report starts its own history: undo must not bring back the one
+    // it replaced, nor "Salva" write that one over this file.
     restartHistory();
+    return true;
+}
+
+bool TFRDesignerForm::OpenFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        frDesignerDialogs().message(this,
+                                    QStringLiteral("Si è tentato di caricare da disco il report '%1'. \r\nMa il file '%2' è inesistente")
+                                        .arg(info.fileName(), info.absoluteFilePath()),
+                                    QStringLiteral("Attenzione"), TMsgDlgType::mtWarning, mbOK, 0);
+        return false;
+    }
+    if (!replaceReport([&] { return m_report.LoadTemplate(info.absoluteFilePath()); })) return false;
     frDesignerSettings::addRecent(RecentFiles, info.absoluteFilePath());
     updateRecentMenu();
     return true;
@@ -1133,30 +1139,7 @@ void TFRDesignerForm::NewFromTemplate()
     if (!checkChanges()) return;
     TTemplForm chooser(m_report, this);
     if (frDesignerDialogs().exec(chooser) != QDialog::Accepted || chooser.SelectedFile().isEmpty()) return;
-    const QByteArray before = m_report.SaveTemplateData();
-    const QString fileName = m_report.FileName, filePath = m_report.FilePath();
-    TfrLoadResult result;
-    QString error;
-    try {
-        result = frTemplateFile::loadFile(m_report, chooser.SelectedFile());
-    } catch (const Exception &e) {
-        error = e.message();
-    }
-    if (!error.isEmpty() || !result) {
-        m_report.LoadTemplateData(before);
-        m_report.FileName = fileName;
-        m_report.SetFilePath(filePath);
-        renumberTabs();
-        SetCurPage(m_curPage);
-        showMessage(error.isEmpty() ? result.Messages.value(0).text + QStringLiteral("\r\n(") + result.Reason + QLatin1Char(')')
-                                    : error,
-                    QStringLiteral("Errore"));
-        return;
-    }
-    renumberTabs();
-    SetCurPage(0);
-    updateTitle();
-    restartHistory();
+    replaceReport([&] { return frTemplateFile::loadFile(m_report, chooser.SelectedFile()); });
 }
 
 void TFRDesignerForm::Preview()

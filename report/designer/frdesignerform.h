@@ -7,10 +7,12 @@
 
 #include "report/designer/fralignment.h"
 #include "report/designer/frundohistory.h"
+#include "report/frloadresult.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -199,6 +201,9 @@ private:
     void updateRecentMenu();
     void applyToSelection(bool textOnly, const std::function<void(TfrView *)> &change);
     bool saveTo(const QString &path);
+    // Loads another report in place of this one with a fresh history; on
+    // failure puts the current one back and shows why.
+    bool replaceReport(const std::function<TfrLoadResult()> &load);
     void showMessage(const QString &text, const QString &caption);
 
     TfrReport &m_report;
