@@ -21,14 +21,6 @@
 namespace {
 const QString kNone = QStringLiteral("[Nessuno]");
 const QString kVirtual = QStringLiteral("[Sorgente dati virtuale]");
-
-// Every dataset of every open window and data module, always as owner.dataset.
-QList<QPair<QString, TDataSet *>> sources()
-{
-    QList<QPair<QString, TDataSet *>> out;
-    for (const TfrDataSource &s : frDataSources::qualified()) out.append({s.name, s.dataSet.data()});
-    return out;
-}
 } // namespace
 
 TfrBandDataForm::TfrBandDataForm(TfrReport *report, QWidget *parent) : QDialog(parent), m_report(report)
@@ -38,7 +30,8 @@ TfrBandDataForm::TfrBandDataForm(TfrReport *report, QWidget *parent) : QDialog(p
     Sources = new QComboBox(this);
     Sources->addItem(kNone);
     Sources->addItem(kVirtual);
-    for (const auto &s : sources()) Sources->addItem(s.first);
+    // Always owner.dataset, whoever owns the report.
+    for (const TfrDataSource &s : frDataSources::qualified()) Sources->addItem(s.name);
     RangeBegin = new QComboBox(this);
     RangeBegin->addItems({QStringLiteral("Primo elemento"), QStringLiteral("Elemento corrente")});
     RangeEnd = new QComboBox(this);
@@ -130,8 +123,8 @@ std::unique_ptr<TfrDataset> TfrBandDataForm::MakeDataset() const
         ds = std::make_unique<TfrDataset>();
     } else {
         auto db = std::make_unique<TfrDBDataSet>();
-        for (const auto &s : sources())
-            if (s.first == Sources->currentText()) db->SetDataSet(s.second);
+        for (const TfrDataSource &s : frDataSources::qualified())
+            if (s.name == Sources->currentText()) db->SetDataSet(s.dataSet.data());
         db->Filtered = FilterOn->isChecked();
         db->Filter = Filter->text();
         ds = std::move(db);

@@ -30,23 +30,30 @@ QList<TfrDataSource> frDataSources::list(const TfrReport *report)
 
 QList<TfrDataSource> frDataSources::qualified() { return list(nullptr); }
 
-QStringList frDataSources::fieldNames(TDataSet *ds)
+void frDataSources::whileOpen(TDataSet *ds, const std::function<void()> &read)
 {
-    QStringList names;
-    if (!ds) return names;
+    if (!ds) return;
     const bool wasActive = ds->Active();
     try {
         if (!wasActive) ds->Open();
     } catch (const Exception &) {
     }
-    if (ds->FieldCount() > 0)
-        for (const TField *f : ds->Fields()) names << f->FieldName;
-    else
-        for (int i = 0; i < ds->FieldDefs().Count(); ++i) names << ds->FieldDefs()[i].Name;
+    read();
     try {
         if (!wasActive && ds->Active()) ds->Close();
     } catch (const Exception &) {
     }
+}
+
+QStringList frDataSources::fieldNames(TDataSet *ds)
+{
+    QStringList names;
+    whileOpen(ds, [&] {
+        if (ds->FieldCount() > 0)
+            for (const TField *f : ds->Fields()) names << f->FieldName;
+        else
+            for (int i = 0; i < ds->FieldDefs().Count(); ++i) names << ds->FieldDefs()[i].Name;
+    });
     return names;
 }
 

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <functional>
 class TfrReport;
 
 struct TfrDataSource
@@ -27,6 +28,9 @@ QList<TfrDataSource> qualified();
 // opened for the listing and left as it was; one that cannot be opened gives
 // what could be read.
 QStringList fieldNames(TDataSet *dataSet);
+// Runs `read` with the dataset open, then leaves it as it was; a dataset that
+// cannot be opened is read as it is.
+void whileOpen(TDataSet *dataSet, const std::function<void()> &read);
 // What a field is inserted as: Diario."Peso".
 QString fieldReference(const QString &source, const QString &field);
 QString other();                        // "Altro"

@@ -780,6 +780,13 @@ void TFRDesignerForm::SelectionChanged()
     PageView->update();
 }
 
+void TFRDesignerForm::GeometryChanged()
+{
+    updateStatus();
+    if (InspForm) InspForm->FillValues();
+    PageView->update();
+}
+
 void TFRDesignerForm::SetTool(int tool)
 {
     m_tool = qBound(0, tool, int(ToolActions.size()) - 1);

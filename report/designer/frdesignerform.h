@@ -56,6 +56,8 @@ public:
     void SelectOnly(TfrView *view);
     void ClearSelection();
     void SelectionChanged();
+    // The selected objects moved or changed size (a drag in progress).
+    void GeometryChanged();
 
     // Tools: select, then the insertion tools, then one per add-in.
     enum Tool { ToolSelect = 0, ToolMemo, ToolBand, ToolPicture, ToolSubReport, ToolAddIn };

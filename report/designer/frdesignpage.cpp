@@ -302,8 +302,8 @@ void TfrDesignPage::mouseMoveEvent(QMouseEvent *event)
     case Idle: break;
     }
     m_last = pt;
-    m_form->SelectionChanged();
-    update();
+    // Only positions changed: the bars' states stay as they are while dragging.
+    m_form->GeometryChanged();
 }
 
 void TfrDesignPage::mouseReleaseEvent(QMouseEvent *event)

@@ -1,6 +1,7 @@
 #include "report/designer/frwizard.h"
 
 #include "report/designer/frbanddataform.h"
+#include "report/designer/frdatasources.h"
 #include "report/frbandtypes.h"
 #include "report/frbandview.h"
 #include "report/frdbdataset.h"
@@ -8,7 +9,6 @@
 #include "report/frpage.h"
 #include "report/frreport.h"
 
-#include "core/exceptions.h"
 #include "data/field.h"
 
 #include <cmath>
@@ -65,21 +65,13 @@ QList<frWizard::Column> frWizard::columns(const QList<int> &widths, int usable)
 QList<TfrWizardField> frWizard::fields(TDataSet *ds)
 {
     QList<TfrWizardField> out;
-    if (!ds) return out;
-    const bool wasActive = ds->Active();
-    try {
-        if (!wasActive) ds->Open();
-    } catch (const Exception &) {
-    }
-    for (const TField *f : ds->Fields()) {
-        if (f->IsBlob()) continue;
-        const int align = (f->Alignment & Qt::AlignRight) ? 1 : (f->Alignment & Qt::AlignHCenter) ? 2 : 0;
-        out.append({f->FieldName, f->DisplayLabel(), f->DisplayWidth(), align, f->DataType() == ftCurrency});
-    }
-    try {
-        if (!wasActive && ds->Active()) ds->Close();
-    } catch (const Exception &) {
-    }
+    frDataSources::whileOpen(ds, [&] {
+        for (const TField *f : ds->Fields()) {
+            if (f->IsBlob()) continue;
+            const int align = (f->Alignment & Qt::AlignRight) ? 1 : (f->Alignment & Qt::AlignHCenter) ? 2 : 0;
+            out.append({f->FieldName, f->DisplayLabel(), f->DisplayWidth(), align, f->DataType() == ftCurrency});
+        }
+    });
     return out;
 }
 
