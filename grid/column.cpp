@@ -110,6 +110,13 @@ void TColumn::SetWidth(int value)
     changed();
 }
 
+void TColumn::RestoreDefaultWidth()
+{
+    if (m_width < 0) return;
+    m_width = -1;
+    changed();
+}
+
 int TColumn::DefaultWidth() const
 {
     TField *f = Field();

@@ -65,6 +65,8 @@ public:
     int Width() const;
     void SetWidth(int value);
     bool WidthAssigned() const { return m_width >= 0; }
+    // Back to the width the field and title give (DefaultWidth).
+    void RestoreDefaultWidth();
     // Width from the field's display width and the title, as a fresh column gets.
     int DefaultWidth() const;
     bool Visible() const { return m_visible; }

@@ -45,20 +45,39 @@ TCustomDBGrid::TCustomDBGrid(QWidget *parent)
         case QAbstractSlider::SliderPageStepSub: moveRecords(-VisibleRowCount()); break;
         case QAbstractSlider::SliderToMinimum: ds->First(); break;
         case QAbstractSlider::SliderToMaximum: ds->Last(); break;
-        case QAbstractSlider::SliderMove: {
-            QScrollBar *bar = verticalScrollBar();
-            const int pos = bar->sliderPosition();
-            if (ds->RecNo() > 0 && ds->RecordCount() > 0) ds->SetRecNo(pos + 1);
-            else if (pos <= bar->minimum()) ds->First();
-            else if (pos >= bar->maximum()) ds->Last();
+        case QAbstractSlider::SliderMove:
+            // Without thumb tracking the record is sought once, on release:
+            // every step of a drag would walk the table for its number.
+            if (!(m_baseOptions & goThumbTracking)) return;
+            seekThumb();
             break;
-        }
         default: return;
         }
         // The slider shows where the cursor went, not where the action put it.
         updateScrollBars();
     });
+    connect(verticalScrollBar(), &QScrollBar::sliderMoved, this, [this](int position) {
+        if (!m_updatingScrollBars) guarded([&] { ThumbDragged(position); });
+    });
+    connect(verticalScrollBar(), &QScrollBar::sliderReleased, this, [this] {
+        guarded([&] {
+            ThumbReleased();
+            if (m_baseOptions & goThumbTracking || !DataSet()) return;
+            seekThumb();
+            updateScrollBars();
+        });
+    });
     SetScrollBars(TScrollStyle::ssBoth);
+}
+
+void TCustomDBGrid::seekThumb()
+{
+    TDataSet *ds = DataSet();
+    QScrollBar *bar = verticalScrollBar();
+    const int pos = bar->sliderPosition();
+    if (ds->RecNo() > 0 && ds->RecordCount() > 0) ds->SetRecNo(pos + 1);
+    else if (pos <= bar->minimum()) ds->First();
+    else if (pos >= bar->maximum()) ds->Last();
 }
 
 TCustomDBGrid::~TCustomDBGrid()
@@ -776,14 +795,14 @@ void TCustomDBGrid::gridMouseDown(Qt::MouseButton button, const QPoint &pos, Qt:
     MouseCoord(pos, col, row);
     m_mouseCol = col;
     m_mouseRow = row;
-    if ((m_options & dgColumnResize) && sizingColumnAt(pos) >= 0) {
+    if ((m_options & dgColumnResize) && (m_baseOptions & goColSizing) && sizingColumnAt(pos) >= 0) {
         m_mouseCol = sizingColumnAt(pos);
         m_mouseMode = MouseMode::SizeColumn;
         m_sizingStart = pos.x();
         m_sizingWidth = m_columns[RawToDataColumn(m_mouseCol)]->Width();
         return;
     }
-    if (m_rowSizing && col == 0 && (m_options & dgIndicator) && row >= TitleOffset()) {
+    if (RowSizing() && col == 0 && (m_options & dgIndicator) && row >= TitleOffset()) {
         const int bottom = RowTop(row) + RowHeight(row);
         if (qAbs(pos.y() - bottom) <= SizingMargin) {
             m_mouseMode = MouseMode::SizeRow;
@@ -795,6 +814,7 @@ void TCustomDBGrid::gridMouseDown(Qt::MouseButton button, const QPoint &pos, Qt:
     if (col < 0 || row < 0) return;
     if (row < TitleOffset()) {
         if (col >= IndicatorOffset()) {
+            // Without column moving the press stays a title click.
             m_mouseMode = MouseMode::MoveColumn;
             m_moveTarget = -1;
         }
@@ -841,14 +861,15 @@ void TCustomDBGrid::gridMouseMove(const QPoint &pos)
         RowHeightChanged(qMax(1, m_sizingWidth + pos.y() - m_sizingStart));
         return;
     case MouseMode::MoveColumn: {
+        // Titles move only where columns may be resized, as on the platform's grids.
+        if (!(m_baseOptions & goColMoving) || !(m_options & dgColumnResize)) return;
         if ((pos - m_pressPos).manhattanLength() < MoveThreshold && m_moveTarget < 0) return;
-        int col, row;
-        MouseCoord(pos, col, row);
-        const int target = col >= fixedColCount() ? col : -1;
+        const int target = columnDropTarget(pos);
         if (target != m_moveTarget) {
             m_moveTarget = target < 0 ? m_mouseCol : target;
             viewport()->update();
         }
+        ColumnDragMoved(pos);
         return;
     }
     default: break;
@@ -863,6 +884,7 @@ void TCustomDBGrid::gridMouseUp(Qt::MouseButton button, const QPoint &pos)
     const MouseMode mode = m_mouseMode;
     m_mouseMode = MouseMode::None;
     if (mode == MouseMode::MoveColumn) {
+        ColumnDragEnded();
         const int target = m_moveTarget;
         m_moveTarget = -1;
         viewport()->update();
@@ -875,6 +897,13 @@ void TCustomDBGrid::gridMouseUp(Qt::MouseButton button, const QPoint &pos)
             if (dc >= 0 && dc < m_columns.Count()) TitleClick(m_columns[dc]);
         }
     }
+}
+
+int TCustomDBGrid::columnDropTarget(const QPoint &pos) const
+{
+    int col, row;
+    MouseCoord(pos, col, row);
+    return col >= fixedColCount() ? col : -1;
 }
 
 void TCustomDBGrid::moveColumn(int from, int to)
@@ -945,14 +974,14 @@ void TCustomDBGrid::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Left: SetSelectedIndex(nextColumn(m_selectedIndex, -1)); break;
     case Qt::Key_Right: SetSelectedIndex(nextColumn(m_selectedIndex, 1)); break;
     case Qt::Key_Tab:
-        if (!(m_options & dgTabs)) {
+        if (!tabsMoveCells()) {
             QAbstractScrollArea::keyPressEvent(event);
             return;
         }
         SetSelectedIndex(nextColumn(m_selectedIndex, 1));
         break;
     case Qt::Key_Backtab:
-        if (!(m_options & dgTabs)) {
+        if (!tabsMoveCells()) {
             QAbstractScrollArea::keyPressEvent(event);
             return;
         }
@@ -965,8 +994,8 @@ void TCustomDBGrid::keyPressEvent(QKeyEvent *event)
 
 bool TCustomDBGrid::focusNextPrevChild(bool next)
 {
-    // With dgTabs, Tab moves between columns instead of leaving the grid.
-    if (m_options & dgTabs) return false;
+    // With tabs on, Tab moves between columns instead of leaving the grid.
+    if (tabsMoveCells()) return false;
     return QAbstractScrollArea::focusNextPrevChild(next);
 }
 

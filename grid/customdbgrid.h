@@ -51,6 +51,9 @@ public:
 
     TDBGridOptions Options() const { return m_options; }
     virtual void SetOptions(TDBGridOptions value);
+    // The plain grid's switches (see TGridOption).
+    TGridOptions BaseOptions() const { return m_baseOptions; }
+    void SetBaseOptions(TGridOptions value) { m_baseOptions = value; }
     bool ReadOnly() const { return m_readOnly; }
     void SetReadOnly(bool value);
 
@@ -189,8 +192,20 @@ protected:
     // Cursor moves the keyboard and the wheel make.
     void moveRecords(int distance);
     // Rows resized with the mouse in the indicator column (off by default).
-    bool RowSizing() const { return m_rowSizing; }
-    void SetRowSizing(bool value) { m_rowSizing = value; }
+    bool RowSizing() const { return m_baseOptions & goRowSizing; }
+    void SetRowSizing(bool value) { m_baseOptions.setFlag(goRowSizing, value); }
+    bool tabsMoveCells() const { return (m_options & dgTabs) || (m_baseOptions & goTabs); }
+    // The vertical thumb while the user drags it: position is the bar's value.
+    virtual void ThumbDragged(int position) { Q_UNUSED(position); }
+    virtual void ThumbReleased() {}
+    // Moving a column by dragging its title. The target is the grid column a
+    // drop at pos moves the column to, or -1 for none; the rich grid widens
+    // the rules for its left-button drag and follows the drag with an image.
+    int movingColumn() const { return m_mouseMode == MouseMode::MoveColumn ? m_mouseCol : -1; }
+    virtual int columnDropTarget(const QPoint &pos) const;
+    virtual void ColumnDragMoved(const QPoint &pos) { Q_UNUSED(pos); }
+    virtual void ColumnDragEnded() {}
+
     virtual void RowHeightChanged(int height) { SetDefaultRowHeight(height); }
     void updateRowCount();
     void updateScrollBars();
@@ -217,6 +232,7 @@ private:
     int maxLeftCol() const;
     TGridDrawState cellState(int col, int row, const TBookmark &rowBookmark) const;
     void moveColumn(int from, int to);
+    void seekThumb();
     void clickCell(int col, int row, Qt::KeyboardModifiers mods);
 
     std::unique_ptr<TGridDataLink> m_dataLink;
@@ -239,7 +255,7 @@ private:
     int m_layoutLock = 0;
     bool m_layoutPending = false;
     bool m_updatingScrollBars = false;
-    bool m_rowSizing = false;
+    TGridOptions m_baseOptions = goColSizing | goColMoving;
     int m_paintActive = -1;
 
 protected:

@@ -7,16 +7,23 @@
 // title check mark, multi-line titles and rows, locked columns in their own
 // font and colour, and keeps the title row as high as its font needs.
 //
-// Automatic sizing, hints, hot tracking, left-button column dragging, the
-// editing keys, the in-place editors and the search box build on the
-// properties below; painting already prepares the memo editor and the
-// date-time picker over a focused cell, hidden until a key or click shows it.
+// On top of painting: automatic column sizing (GridAutoSize, GridAutoWidth),
+// hints for cut cell texts and for the dragged vertical thumb, hot tracking,
+// dragging a column by its title with the left button (when the titles are
+// not buttons), and an incremental search box over a title (SearchMode).
+// All are off by default; the list page keeps them off. Painting prepares
+// the memo editor and the date-time picker over a focused cell, hidden
+// until a key or click shows it.
 
 #include "grid/richdbgrid.h"
 
 #include <QDateTimeEdit>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
+
+class QTimer;
 
 
 enum class TExportDelimiter { Pipe, Comma, Quote };
@@ -63,7 +70,7 @@ public:
     bool Cells3D() const { return m_cells3D; }
     void SetCells3D(bool value);
     bool CellHints() const { return m_cellHints; }
-    void SetCellHints(bool value) { m_cellHints = value; }
+    void SetCellHints(bool value);
     TColor RowColor1() const { return m_rowColor1; }
     void SetRowColor1(TColor value) { repaintOnChange(m_rowColor1, value); }
     TColor RowColor2() const { return m_rowColor2; }
@@ -94,7 +101,8 @@ public:
     void SetHighlightFontColor(TColor value) { repaintOnChange(m_highlightFontColor, value); }
     TColor ImageHighlightColor() const { return m_imageHighlightColor; }
     void SetImageHighlightColor(TColor value) { repaintOnChange(m_imageHighlightColor, value); }
-    bool HotTrack = false;
+    bool HotTrack() const { return m_hotTrack; }
+    void SetHotTrack(bool value);
     TColor HotTrackColor = clNavy;
     int LockedCols() const { return m_lockedCols; }
     void SetLockedCols(int value);
@@ -111,13 +119,16 @@ public:
     void SetShowTextEllipsis(bool value) { repaintOnChange(m_showTextEllipsis, value); }
     bool ShowTitleEllipsis() const { return m_showTitleEllipsis; }
     void SetShowTitleEllipsis(bool value) { repaintOnChange(m_showTitleEllipsis, value); }
-    bool SearchMode = false;
+    bool SearchMode() const { return m_searchMode; }
+    void SetSearchMode(bool value);
     quint32 ExMenuOptions = AllExMenuOptions;
-    bool ScrollHints = false;
+    bool ScrollHints() const { return m_scrollHints; }
+    void SetScrollHints(bool value);
     bool UseBitmapDrawing = false;
     TMemoInplaceEditor MemoInplaceEditor = TMemoInplaceEditor::Memo;
     bool DisplayPopupEditors = true;
-    TGridAutoWidthDisplay GridAutoWidthDisplay = TGridAutoWidthDisplay::Uniform;
+    TGridAutoWidthDisplay GridAutoWidthDisplay() const { return m_autoWidthDisplay; }
+    void SetGridAutoWidthDisplay(TGridAutoWidthDisplay value);
     bool MaskedColumnDrag = true;
     bool ShowTitlesWhenInactive() const { return m_showTitlesWhenInactive; }
     void SetShowTitlesWhenInactive(bool value) { repaintOnChange(m_showTitlesWhenInactive, value); }
@@ -127,10 +138,14 @@ public:
     void SetBoldIndicatorsWhenCells3D(bool value) { repaintOnChange(m_boldIndicators3D, value); }
     QString ReportCaption;
     QString RegistrySaveName;
+    // The component's hint: short part, "|", long part. Cell hints replace
+    // the short part.
+    QString Hint;
 
     TCellAttributeEvent OnApplyCellAttribute;
     TGridNotifyEvent OnRightClick;
     TColumnWidthChangedEvent OnColumnWidthChanged;
+    // Declared for handlers that set it; the grid's own code has nothing that raises it.
     TGridNotifyEvent OnCustomize;
 
     void Loaded() override;
@@ -144,6 +159,21 @@ public:
     // The in-place editors painting prepares; null until first needed.
     QWidget *MemoEditor() const { return m_memoEditor; }
     QDateTimeEdit *DateTimePicker() const { return m_dateTimePicker; }
+    // An in-place editor is shown.
+    bool EditorMode() const;
+
+    // Column widths from the values on screen, or stretched to the client
+    // width; what the two switches apply, on demand.
+    void AutoSizeColumns();
+    void AutoWidthColumns();
+
+    // The hint windows, the search box and the column-drag image and timer;
+    // null until first needed.
+    QLabel *CellHintWindow() const { return m_cellHint; }
+    QLabel *ScrollHintWindow() const { return m_scrollHint; }
+    QLineEdit *SearchBox() const { return m_searchBox; }
+    QLabel *DragImage() const { return m_dragImage; }
+    QTimer *DragTimer() const { return m_dragTimer; }
 
 protected:
     void DrawCell(QPainter &painter, int col, int row, const QRect &rect, TGridDrawState state) override;
@@ -158,6 +188,16 @@ protected:
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void ThumbDragged(int position) override;
+    void ThumbReleased() override;
+    int columnDropTarget(const QPoint &pos) const override;
+    void ColumnDragMoved(const QPoint &pos) override;
+    void ColumnDragEnded() override;
 
     // Step 5 of a data cell: the value by the field's kind.
     void paintValue(TGridCanvas &canvas, const QRect &rect, TField *field, TColumn *column,
@@ -178,6 +218,12 @@ private:
         viewport()->update();
     }
     QColor rowColor(int ordinal) const;
+    void applyAutoLayout();
+    void updateCellHint(const QPoint &pos);
+    void hideCellHint();
+    QLabel *makeHintWindow();
+    void openSearch(int dataCol);
+    void dragScrollTick();
 
     int m_singleLineHeight = 17;
     TColor m_editColor = clWindow;
@@ -191,6 +237,11 @@ private:
     bool m_fullSizeMemo = false;
     bool m_cells3D = false;
     bool m_cellHints = false;
+    bool m_hotTrack = false;
+    bool m_searchMode = false;
+    bool m_scrollHints = false;
+    TGridAutoWidthDisplay m_autoWidthDisplay = TGridAutoWidthDisplay::Uniform;
+    bool m_applyingAuto = false;
     TColor m_rowColor1 = RGBColor(111, 255, 186);
     TColor m_rowColor2 = clWindow;
     bool m_useRowColors = false;
@@ -219,4 +270,13 @@ private:
 
     QPointer<QWidget> m_memoEditor;
     QPointer<QDateTimeEdit> m_dateTimePicker;
+    QPointer<QLabel> m_cellHint;
+    QPointer<QLabel> m_scrollHint;
+    QPointer<QLineEdit> m_searchBox;
+    QString m_searchField;
+    QPointer<QLabel> m_dragImage;
+    QTimer *m_dragTimer = nullptr;
+    bool m_leftDrag = false;      // the current column move is this layer's left drag
+    int m_dragGrab = 0;           // pointer's offset into the dragged title
+    int m_dragStep = 0;           // -1 or 1 while the pointer is in an edge zone
 };

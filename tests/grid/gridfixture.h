@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QImage>
+#include <QMap>
 #include <QWidget>
 
 #include <memory>
@@ -45,7 +46,66 @@ public:
         ++recNoCalls;
         return TMemoryDataSet::RecNo();
     }
+    void SetRecNo(int value) override
+    {
+        const int now = TMemoryDataSet::RecNo();
+        if (now > 0 && value > 0) MoveBy(value - now);
+    }
     int fetches() const { return int(calls.filter(QStringLiteral("fetch")).size()); }
+};
+
+// An indexed table as the grid sees one (the built-in sort, the search box):
+// named indexes over fields, the current index as the property "IndexName",
+// and Locate with a partial key over the rows in stored order (the tests
+// add them in key order).
+class IndexedTable : public CountingDataSet
+{
+    Q_OBJECT
+    Q_PROPERTY(QString IndexName READ IndexName WRITE SetIndexName)
+public:
+    using CountingDataSet::CountingDataSet;
+    QStringList indexes;
+    QString primaryFields;               // the fields of "PrimaryKey" and "Primary"
+    QMap<QString, QString> indexFields;  // the fields of the other indexes
+    QStringList locates;                 // the keys sought, in order
+
+    QString IndexName() const { return m_index; }
+    void SetIndexName(const QString &value)
+    {
+        if (!value.isEmpty() && !indexes.contains(value)) throw EDatabaseError(QStringLiteral("Index not found"));
+        m_index = value;
+    }
+    Q_INVOKABLE QStringList IndexNames() const { return indexes; }
+    Q_INVOKABLE QString IndexFieldNames(const QString &index) const
+    {
+        return index.startsWith(QLatin1String("Primary")) ? primaryFields : indexFields.value(index);
+    }
+
+    bool Locate(const QString &keyFields, const QVariant &keyValues, int options = 0) override
+    {
+        const QString key = keyValues.toString();
+        locates << key;
+        TField *field = FieldByName(keyFields);
+        const auto cs = options & int(TLocateOption::CaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
+        const bool partial = options & int(TLocateOption::PartialKey);
+        CheckBrowseMode();
+        const TBookmark here = GetBookmark();
+        DisableControls();
+        bool found = false;
+        for (First(); !Eof(); Next()) {
+            const QString value = field->AsString();
+            if (partial ? value.startsWith(key, cs) : value.compare(key, cs) == 0) {
+                found = true;
+                break;
+            }
+        }
+        if (!found && !here.isEmpty()) GotoBookmark(here);
+        EnableControls();
+        return found;
+    }
+
+private:
+    QString m_index;
 };
 
 // Records every cell text the grid draws, with where and how.

@@ -13,31 +13,6 @@ using namespace gridtest;
 
 namespace {
 
-// An indexed table as the built-in sort sees one.
-class IndexedTable : public TMemoryDataSet
-{
-    Q_OBJECT
-    Q_PROPERTY(QString IndexName READ IndexName WRITE SetIndexName)
-public:
-    using TMemoryDataSet::TMemoryDataSet;
-    QStringList indexes;
-    QString primaryFields;
-    QString IndexName() const { return m_index; }
-    void SetIndexName(const QString &value)
-    {
-        if (!value.isEmpty() && !indexes.contains(value)) throw EDatabaseError(QStringLiteral("Index not found"));
-        m_index = value;
-    }
-    Q_INVOKABLE QStringList IndexNames() const { return indexes; }
-    Q_INVOKABLE QString IndexFieldNames(const QString &index) const
-    {
-        return index.startsWith(QLatin1String("Primary")) ? primaryFields : QString();
-    }
-
-private:
-    QString m_index;
-};
-
 // A query: opening fails for texts the "engine" refuses.
 class Query : public TMemoryDataSet
 {
