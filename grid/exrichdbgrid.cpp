@@ -8,6 +8,7 @@
 #include "data/dataset.h"
 #include "data/fieldtypes.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QDateTimeEdit>
 #include <QEnterEvent>
@@ -369,8 +370,10 @@ bool TExRichDBGrid::EditorMode() const
 
 QLabel *TExRichDBGrid::makeHintWindow()
 {
-    // A tool-tip window: shown without taking the activation from the grid's window.
-    auto *hint = new QLabel(nullptr, Qt::ToolTip | Qt::BypassGraphicsProxyWidget);
+    // A tool-tip window: shown without taking the activation from the grid's
+    // window, and letting the pointer through, since it lies over the cell
+    // under the pointer (the grid would get a leave and close it at once).
+    auto *hint = new QLabel(nullptr, Qt::ToolTip | Qt::BypassGraphicsProxyWidget | Qt::WindowTransparentForInput);
     hint->setAttribute(Qt::WA_ShowWithoutActivating);
     hint->setAttribute(Qt::WA_TransparentForMouseEvents);
     hint->setPalette(QToolTip::palette());
@@ -378,7 +381,50 @@ QLabel *TExRichDBGrid::makeHintWindow()
     hint->setFrameStyle(QFrame::Box | QFrame::Plain);
     hint->setMargin(1);
     hint->setTextFormat(Qt::PlainText);
+    hint->installEventFilter(this);
     return hint;
+}
+
+bool TExRichDBGrid::overCellHint() const
+{
+    return m_cellHint && m_cellHint->isVisible() && m_cellHint->geometry().contains(QCursor::pos());
+}
+
+void TExRichDBGrid::pointerLeft()
+{
+    if (m_hotTrack) SetFontColor(m_hotTrackRestoreColor);
+    delete m_cellHint;
+}
+
+// Where the window system does not let the pointer through the cell hint,
+// what reaches the hint is the grid's: the hint lies over the cell itself.
+bool TExRichDBGrid::forwardFromHint(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick: {
+        auto *e = static_cast<QMouseEvent *>(event);
+        const QPointF global = e->globalPosition();
+        QMouseEvent copy(e->type(), viewport()->mapFromGlobal(global), global, e->button(), e->buttons(),
+                         e->modifiers());
+        QCoreApplication::sendEvent(viewport(), &copy);
+        return true;
+    }
+    case QEvent::Wheel: {
+        auto *e = static_cast<QWheelEvent *>(event);
+        const QPointF global = e->globalPosition();
+        QWheelEvent copy(viewport()->mapFromGlobal(global), global, e->pixelDelta(), e->angleDelta(), e->buttons(),
+                         e->modifiers(), e->phase(), e->inverted());
+        QCoreApplication::sendEvent(viewport(), &copy);
+        return true;
+    }
+    case QEvent::Leave:
+        if (!rect().contains(mapFromGlobal(QCursor::pos()))) QTimer::singleShot(0, this, [this] { pointerLeft(); });
+        return false;
+    default: return false;
+    }
 }
 
 void TExRichDBGrid::SetCellHints(bool value)
@@ -463,8 +509,10 @@ void TExRichDBGrid::enterEvent(QEnterEvent *event)
 void TExRichDBGrid::leaveEvent(QEvent *event)
 {
     TRichDBGrid::leaveEvent(event);
-    if (m_hotTrack) SetFontColor(m_hotTrackRestoreColor);
-    delete m_cellHint;
+    // Showing the hint over the pointer takes the pointer from the grid on
+    // some window systems: that is no leaving.
+    if (overCellHint()) return;
+    pointerLeft();
 }
 
 void TExRichDBGrid::SetHotTrack(bool value)
@@ -616,6 +664,7 @@ void TExRichDBGrid::openSearch(int dataCol)
 
 bool TExRichDBGrid::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_cellHint && m_cellHint) return forwardFromHint(event);
     if (watched == m_searchBox) {
         if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent *>(event)->key();

@@ -221,6 +221,9 @@ private:
     void applyAutoLayout();
     void updateCellHint(const QPoint &pos);
     void hideCellHint();
+    bool overCellHint() const;
+    void pointerLeft();
+    bool forwardFromHint(QEvent *event);
     QLabel *makeHintWindow();
     void openSearch(int dataCol);
     void dragScrollTick();

@@ -41,6 +41,7 @@ private slots:
     void searchBoxNeedsAnIndexOnTheField_data();
     void searchBoxNeedsAnIndexOnTheField();
     void rowSizingSwitchesBaseOptions();
+    void snapshot();
 };
 
 namespace {
@@ -311,6 +312,7 @@ void TestGridExtras::cellHint()
     // A tool tip: it never takes the activation from the grid's window.
     QVERIFY(hint->windowFlags() & Qt::ToolTip);
     QVERIFY(hint->testAttribute(Qt::WA_ShowWithoutActivating));
+    QVERIFY(hint->windowFlags() & Qt::WindowTransparentForInput);
 }
 
 void TestGridExtras::cellHintStaysOnScreen()
@@ -365,7 +367,16 @@ void TestGridExtras::cellHintHiddenInEditorModeAndOnLeave()
     grid.MemoEditor()->hide();
 
     QTest::mouseMove(grid.viewport(), grid.CellRect(1, 1).center());
-    QVERIFY(grid.CellHintWindow()->isVisible());
+    QLabel *hint = grid.CellHintWindow();
+    QVERIFY(hint->isVisible());
+    // The hint lies over the pointer: a leave it causes is no leaving...
+    QCursor::setPos(hint->geometry().center());
+    sendLeave(&grid);
+    QVERIFY(grid.CellHintWindow() && hint->isVisible());
+    // ... and what reaches it goes to the grid.
+    QTest::mouseMove(hint, hint->rect().center() + QPoint(0, 18));
+    QCOMPARE(hint->text(), QStringLiteral("Bianchi Rossi Verdi Neri Gialli"));
+    QCursor::setPos(grid.mapToGlobal(QPoint(-40, -40)));
     sendLeave(&grid);
     QVERIFY(!grid.CellHintWindow());
 }
@@ -632,6 +643,42 @@ void TestGridExtras::rowSizingSwitchesBaseOptions()
     grid.SetRowSizingAllowed(false);
     QVERIFY(!(grid.BaseOptions() & goRowSizing));
     QVERIFY(grid.BaseOptions() & goTabs);
+}
+
+// For looking at under a real display: TONALBA_GRID_SNAPSHOT names a PNG
+// that gets the screen with an auto-width grid, a cell hint and the search box.
+void TestGridExtras::snapshot()
+{
+    const QString path = qEnvironmentVariable("TONALBA_GRID_SNAPSHOT");
+    if (path.isEmpty()) QSKIP("TONALBA_GRID_SNAPSHOT not set");
+    NameList list({"Nome", "Citta", "Professione"});
+    list.table->indexes = {QStringLiteral("Nome")};
+    list.table->indexFields[QStringLiteral("Nome")] = QStringLiteral("Nome");
+    for (const char *n : {"Bianchi", "Neri", "Rossi", "Rossini", "Verdi"})
+        list.table->addRow({QString::fromLatin1(n), QStringLiteral("Roma"),
+                            QStringLiteral("Insegnante di scuola primaria in pensione")});
+    list.grid->SetScrollBars(TScrollStyle::ssBoth);
+    list.grid->SetBorderStyle(TBorderStyle::bsSingle);
+    list.grid->SetUseRowColors(true);
+    list.grid->SetRowColor1(clBtnFace);
+    list.show(420, 140);
+    list.window.move(40, 40);
+    list.open();
+    TExRichDBGrid &grid = *list.grid;
+    grid.SetGridAutoWidth(true);
+    grid.SetCellHints(true);
+    grid.SetSearchMode(true);
+    grid.SetEditColor(clYellow);
+    list.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&list.window));
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.CellRect(1, 0).center());
+    QTest::keyClicks(grid.SearchBox(), QStringLiteral("ros"));
+    QTest::mouseMove(grid.viewport(), grid.CellRect(3, 2).center());
+    QTest::qWait(300);
+    QVERIFY(grid.CellHintWindow() && grid.CellHintWindow()->isVisible());
+    QVERIFY(list.window.screen()->grabWindow(0).save(path));
+    // Time to take the screen from outside as well.
+    QTest::qWait(qEnvironmentVariableIntValue("TONALBA_GRID_SNAPSHOT_HOLD_MS"));
 }
 
 QTEST_MAIN(TestGridExtras)
