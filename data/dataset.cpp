@@ -52,6 +52,17 @@ void TDataSet::removeField(TField *field)
     m_fields.removeAll(field);
 }
 
+void TDataSet::moveField(TField *field, int index)
+{
+    const int from = int(m_fields.indexOf(field));
+    if (from < 0) return;
+    index = qBound(0, index, int(m_fields.size()) - 1);
+    if (index == from) return;
+    m_fields.move(from, index);
+    // Values are reached by field number, not by place: only the layout changes.
+    if (Active()) DataEvent(TDataEvent::LayoutChange);
+}
+
 TField *TDataSet::FindField(const QString &name) const
 {
     for (TField *f : m_fields)

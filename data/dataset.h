@@ -146,6 +146,7 @@ public:
     // Fields and sources register themselves.
     void addField(TField *field);
     void removeField(TField *field);
+    void moveField(TField *field, int index);
     void addDataSource(TDataSource *source);
     void removeDataSource(TDataSource *source);
     void DataEvent(TDataEvent event, qintptr info = 0);

@@ -24,6 +24,11 @@ int TField::Index() const
     return m_dataSet ? int(m_dataSet->Fields().indexOf(const_cast<TField *>(this))) : -1;
 }
 
+void TField::SetIndex(int value)
+{
+    if (m_dataSet) m_dataSet->moveField(this, value);
+}
+
 bool TField::CanModify() const
 {
     if (ReadOnly || !m_dataSet) return false;

@@ -43,6 +43,8 @@ public:
     TFieldType DataType() const { return m_dataType; }
     int FieldNo() const { return m_fieldNo; }
     int Index() const;                      // position in the dataset's field list
+    // Moves the field to that position (clamped); bound controls relayout.
+    void SetIndex(int value);
     bool Calculated() const { return FieldKind == TFieldKind::fkCalculated; }
     bool Lookup() const { return FieldKind == TFieldKind::fkLookup; }
     bool IsBlob() const { return isBlobType(m_dataType); }

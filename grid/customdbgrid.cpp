@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QPainter>
 #include <QScrollBar>
 #include <QtMath>
@@ -140,6 +141,11 @@ void TCustomDBGrid::dataChanged()
 {
     if (m_scrollBars == TScrollStyle::ssVertical || m_scrollBars == TScrollStyle::ssBoth) updateScrollBars();
     viewport()->update();
+    if (EditorMode()) {
+        // Another record under the editor: it follows only with dgAlwaysShowEditor.
+        if (m_dataLink->Editing() || (m_options & dgAlwaysShowEditor)) placeEditor();
+        else HideEditor();
+    }
     DataChanged();
 }
 
@@ -155,11 +161,15 @@ void TCustomDBGrid::recordChanged(TField *field)
 {
     Q_UNUSED(field);
     invalidateRow(TitleOffset() + m_dataLink->ActiveRecord());
+    if (EditorMode() && !m_editorModified) placeEditor();
 }
 
 void TCustomDBGrid::editingChanged()
 {
     if (m_options & dgIndicator) viewport()->update(CellRect(0, TitleOffset() + m_dataLink->ActiveRecord()));
+    // Posted or cancelled: the editor shows the field again.
+    if (!m_dataLink->Editing()) m_editorModified = false;
+    if (EditorMode()) placeEditor();
 }
 
 void TCustomDBGrid::columnsChanged()
@@ -290,6 +300,10 @@ void TCustomDBGrid::SetSelectedIndex(int value)
     }
     value = qBound(qMin(m_fixedCols, count - 1), value, count - 1);
     const bool changed = value != m_selectedIndex;
+    if (changed && EditorMode()) {
+        writeEditor();
+        if (!(m_options & dgAlwaysShowEditor)) HideEditor();
+    }
     m_selectedIndex = value;
     // Scroll the current column into view.
     if (value >= m_fixedCols) {
@@ -305,6 +319,11 @@ void TCustomDBGrid::SetSelectedIndex(int value)
         }
     }
     viewport()->update();
+    if (changed && EditorMode()) {
+        m_editField = SelectedField();
+        if (CanEditShow()) placeEditor();
+        else HideEditor();
+    }
     if (changed) ColEnter();
 }
 
@@ -831,7 +850,17 @@ void TCustomDBGrid::clickCell(int col, int row, Qt::KeyboardModifiers mods)
     const int dataRow = row - TitleOffset();
     if (dataRow >= m_dataLink->RecordCount()) return;
     const int distance = dataRow - m_dataLink->ActiveRecord();
-    if (distance) ds->MoveBy(distance);
+    if (distance && untouchedInsert() && (m_options & dgCancelOnExit)) {
+        // The untouched appended row goes; the clicked record is found by bookmark.
+        const int active = m_dataLink->ActiveRecord();
+        m_dataLink->SetActiveRecord(dataRow);
+        const TBookmark target = ds->GetBookmark();
+        m_dataLink->SetActiveRecord(active);
+        ds->Cancel();
+        if (!target.isEmpty()) ds->GotoBookmark(target);
+    } else if (distance) {
+        ds->MoveBy(distance);
+    }
     if (m_options & dgMultiSelect) {
         const TBookmark b = ds->GetBookmark();
         if (mods & Qt::ControlModifier) {
@@ -952,15 +981,16 @@ void TCustomDBGrid::wheelEvent(QWheelEvent *event)
 void TCustomDBGrid::keyPressEvent(QKeyEvent *event)
 {
     TDataSet *ds = DataSet();
-    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const bool ctrl = mods & Qt::ControlModifier;
     auto nextColumn = [this](int from, int step) {
         for (int dc = from + step; dc >= m_fixedCols && dc < m_columns.Count(); dc += step)
             if (m_columns[dc]->Visible()) return dc;
         return from;
     };
     switch (event->key()) {
-    case Qt::Key_Up: moveRecords(-1); break;
-    case Qt::Key_Down: moveRecords(1); break;
+    case Qt::Key_Up: keyUp(); break;
+    case Qt::Key_Down: keyDown(); break;
     case Qt::Key_PageUp: moveRecords(-VisibleRowCount()); break;
     case Qt::Key_PageDown: moveRecords(VisibleRowCount()); break;
     case Qt::Key_Home:
@@ -974,22 +1004,269 @@ void TCustomDBGrid::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Left: SetSelectedIndex(nextColumn(m_selectedIndex, -1)); break;
     case Qt::Key_Right: SetSelectedIndex(nextColumn(m_selectedIndex, 1)); break;
     case Qt::Key_Tab:
-        if (!tabsMoveCells()) {
-            QAbstractScrollArea::keyPressEvent(event);
-            return;
-        }
-        SetSelectedIndex(nextColumn(m_selectedIndex, 1));
-        break;
     case Qt::Key_Backtab:
         if (!tabsMoveCells()) {
             QAbstractScrollArea::keyPressEvent(event);
             return;
         }
-        SetSelectedIndex(nextColumn(m_selectedIndex, -1));
+        tabToCell(event->key() == Qt::Key_Tab && !(mods & Qt::ShiftModifier));
         break;
-    default: QAbstractScrollArea::keyPressEvent(event); return;
+    case Qt::Key_F2:
+        if (EditorMode() || !ShowEditor(false)) return ignoreKey(event);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (EditorMode()) {
+            writeEditor();
+            if (!(m_options & dgAlwaysShowEditor)) HideEditor();
+        } else if (!ShowEditor(true)) {
+            return ignoreKey(event);
+        }
+        break;
+    case Qt::Key_Escape:
+        if (EditorMode() && m_editorModified) {
+            // The editor's own change goes first; the record stays in edit.
+            m_editorModified = false;
+            placeEditor();
+            m_editor->selectAll();
+        } else if (ds && (ds->State() == DataSetState::Edit || ds->State() == DataSetState::Insert)) {
+            ds->Cancel();
+            if (!(m_options & dgAlwaysShowEditor)) HideEditor();
+        } else if (EditorMode()) {
+            HideEditor();
+        } else {
+            return ignoreKey(event);
+        }
+        break;
+    case Qt::Key_Insert:
+        if (mods != Qt::NoModifier || !ds || !CanModifyData()) return ignoreKey(event);
+        ds->Insert();
+        break;
+    default: {
+        const QString text = event->text();
+        if (!ctrl && !(mods & Qt::AltModifier) && text.size() == 1 && text.at(0).isPrint() && !EditorMode()
+            && ShowEditor(false)) {
+            // Typing replaces the cell's text, as on the platform's grids.
+            m_editor->setText(text);
+            emit m_editor->textEdited(text);
+            break;
+        }
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
     }
     event->accept();
+}
+
+void TCustomDBGrid::ignoreKey(QKeyEvent *event)
+{
+    // Keys the grid has no use for here go on to its window, as they always did.
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+void TCustomDBGrid::keyDown()
+{
+    TDataSet *ds = DataSet();
+    if (!ds) return;
+    // Down on an appended row nobody has touched stays there: no second append.
+    if (untouchedInsert()) return;
+    if (ds->MoveBy(1) == 0 && ds->Eof() && CanModifyData() && AutoAppend()) ds->Append();
+}
+
+void TCustomDBGrid::keyUp()
+{
+    if (!DataSet()) return;
+    if (cancelUntouchedInsert()) return;
+    moveRecords(-1);
+}
+
+void TCustomDBGrid::tabToCell(bool forward)
+{
+    TDataSet *ds = DataSet();
+    int dc = m_selectedIndex + (forward ? 1 : -1);
+    while (dc >= m_fixedCols && dc < m_columns.Count() && !m_columns[dc]->Visible()) dc += forward ? 1 : -1;
+    if (dc >= m_fixedCols && dc < m_columns.Count()) {
+        SetSelectedIndex(dc);
+        return;
+    }
+    if (!ds) return;
+    // Past the row's end: the next record's first cell (or the previous one's last).
+    if (forward) {
+        if (untouchedInsert()) return;
+        if (ds->MoveBy(1) == 0) {
+            if (!(ds->Eof() && CanModifyData() && AutoAppend())) return;
+            ds->Append();
+        }
+        SetSelectedIndex(m_fixedCols);
+    } else {
+        if (cancelUntouchedInsert() || ds->MoveBy(-1) != 0) SetSelectedIndex(m_columns.Count() - 1);
+    }
+}
+
+bool TCustomDBGrid::untouchedInsert() const
+{
+    TDataSet *ds = DataSet();
+    return ds && ds->State() == DataSetState::Insert && !ds->Modified() && !m_editorModified;
+}
+
+bool TCustomDBGrid::cancelUntouchedInsert()
+{
+    if (!(m_options & dgCancelOnExit) || !untouchedInsert()) return false;
+    DataSet()->Cancel();
+    return true;
+}
+
+// ---- in-place editor ----------------------------------------------------------
+
+std::function<bool(QWidget *parent, const QString &text)> &TCustomDBGrid::confirmHook()
+{
+    static std::function<bool(QWidget *, const QString &)> hook = [](QWidget *parent, const QString &text) {
+        return QMessageBox::question(parent, QApplication::applicationDisplayName(), text,
+                                     QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel)
+               == QMessageBox::Ok;
+    };
+    return hook;
+}
+
+std::function<void()> &TCustomDBGrid::beepHook()
+{
+    static std::function<void()> hook = [] { QApplication::beep(); };
+    return hook;
+}
+
+bool TCustomDBGrid::CanModifyData() const
+{
+    TDataSet *ds = DataSet();
+    return ds && (m_options & dgEditing) && !m_readOnly && !m_dataLink->ReadOnly() && ds->CanModify();
+}
+
+bool TCustomDBGrid::CanEditShow() const
+{
+    if (!CanModifyData() || (m_options & dgRowSelect) || m_layoutLock > 0) return false;
+    if (m_selectedIndex >= m_columns.Count()) return false;
+    const TColumn *column = m_columns[m_selectedIndex];
+    TField *field = column->Field();
+    // Blobs and memos have no one-line text to edit.
+    return field && !column->ReadOnly && field->CanModify() && !field->IsBlob();
+}
+
+bool TCustomDBGrid::EditorMode() const
+{
+    return m_editor && m_editor->isVisible();
+}
+
+void TCustomDBGrid::SetEditorMode(bool value)
+{
+    if (value) ShowEditor(true);
+    else HideEditor();
+}
+
+bool TCustomDBGrid::ShowEditor(bool selectAll)
+{
+    if (!CanEditShow()) return false;
+    if (!m_editor) {
+        m_editor = new QLineEdit(viewport());
+        m_editor->setObjectName(QStringLiteral("InplaceEditor"));
+        m_editor->setFrame(false);
+        m_editor->hide();
+        m_editor->installEventFilter(this);
+        connect(m_editor, &QLineEdit::textEdited, this, [this] {
+            guarded([this] {
+                if (m_settingEditor) return;
+                // The first change starts the record's edit; a dataset that
+                // refuses it gets its text back.
+                if (!m_dataLink->Editing() && !m_dataLink->Edit()) {
+                    placeEditor();
+                    return;
+                }
+                m_editorModified = true;
+                EditChanged();
+            });
+        });
+    }
+    m_editField = SelectedField();
+    m_editorModified = false;
+    placeEditor();
+    if (!m_editor->isVisible()) m_editor->show();
+    m_editor->setFocus(Qt::OtherFocusReason);
+    if (selectAll) m_editor->selectAll();
+    else m_editor->end(false);
+    return true;
+}
+
+void TCustomDBGrid::placeEditor()
+{
+    if (!m_editor || !m_editField) return;
+    const QRect cell = CellRect(DataToRawColumn(m_selectedIndex), TitleOffset() + m_dataLink->ActiveRecord());
+    if (cell.isEmpty()) {
+        HideEditor();
+        return;
+    }
+    m_editor->setGeometry(cell);
+    if (!m_editorModified) {
+        m_settingEditor = true;
+        m_editor->setText(m_editField->EditText());
+        m_settingEditor = false;
+    }
+    m_editor->setAlignment(m_columns[m_selectedIndex]->Alignment() | Qt::AlignVCenter);
+    m_editor->setFont(m_columns[m_selectedIndex]->Font());
+}
+
+void TCustomDBGrid::HideEditor()
+{
+    if (!m_editor || !m_editor->isVisible()) return;
+    const bool hadFocus = m_editor->hasFocus();
+    m_editor->hide();
+    if (hadFocus) setFocus(Qt::OtherFocusReason);
+}
+
+void TCustomDBGrid::writeEditor()
+{
+    if (!m_editorModified || !m_editor || !m_editField) return;
+    // A text the field refuses raises here and the editor keeps it.
+    m_editField->SetText(m_editor->text());
+    m_editorModified = false;
+}
+
+bool TCustomDBGrid::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_editor && m_editor) {
+        if (event->type() == QEvent::KeyPress) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            switch (key->key()) {
+            case Qt::Key_Up:
+            case Qt::Key_Down:
+            case Qt::Key_PageUp:
+            case Qt::Key_PageDown:
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_Escape:
+            case Qt::Key_Tab:
+            case Qt::Key_Backtab: {
+                // The grid's keys, also while its editor has the focus.
+                bool handled = true;
+                guarded([&] {
+                    QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text());
+                    keyPressEvent(&copy);
+                    handled = copy.isAccepted();
+                });
+                return handled;
+            }
+            default: break;
+            }
+        } else if (event->type() == QEvent::FocusOut) {
+            auto *focus = static_cast<QFocusEvent *>(event);
+            guarded([&] {
+                QWidget *to = QApplication::focusWidget();
+                if (focus->reason() == Qt::PopupFocusReason || to == this) return;
+                // Leaving the grid: the text goes to the field, the editor away.
+                writeEditor();
+                m_editor->hide();
+                if (!to || !isAncestorOf(to)) cancelUntouchedInsert();
+            });
+        }
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
 }
 
 bool TCustomDBGrid::focusNextPrevChild(bool next)
@@ -1009,6 +1286,9 @@ void TCustomDBGrid::focusOutEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusOutEvent(event);
     viewport()->update();
+    QWidget *to = QApplication::focusWidget();
+    if (event->reason() != Qt::PopupFocusReason && to != this && !(to && isAncestorOf(to)))
+        guarded([this] { cancelUntouchedInsert(); });
 }
 
 bool TCustomDBGrid::event(QEvent *event)

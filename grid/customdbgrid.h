@@ -25,7 +25,9 @@
 #include "data/dataset.h"
 
 #include <QAbstractScrollArea>
+#include <QLineEdit>
 #include <QList>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -114,6 +116,20 @@ public:
     void SelectRow(const TBookmark &bookmark, bool select);
     void ClearSelectedRows();
 
+    // In-place editing. The text editor opens over the current cell on F2,
+    // Enter or typing in an editable cell; its first change puts the dataset
+    // into edit state, and its text reaches the field when the cell is left,
+    // on Enter, or when the record is posted. Escape first takes back the
+    // editor's change, then cancels the record's.
+    virtual bool EditorMode() const;
+    void SetEditorMode(bool value);
+    QLineEdit *InplaceEditor() const { return m_editor; }
+    // The grid may change data: editing on, not read-only, link active and writable.
+    bool CanModifyData() const;
+    // Questions ("Delete record?") and the refusal beep; tests replace them.
+    static std::function<bool(QWidget *parent, const QString &text)> &confirmHook();
+    static std::function<void()> &beepHook();
+
     // While a layout is being applied (settings restore, many column changes).
     void BeginLayout();
     void EndLayout();
@@ -133,6 +149,7 @@ public:
     // Called by the data link.
     void linkActive(bool value);
     void dataChanged();
+    void updateData() { writeEditor(); }
     void scrolled(int distance);
     void recordChanged(TField *field);
     void editingChanged();
@@ -191,6 +208,28 @@ protected:
 
     // Cursor moves the keyboard and the wheel make.
     void moveRecords(int distance);
+    // Editing: whether the current cell takes the text editor, its showing
+    // and hiding, and its pending text.
+    virtual bool CanEditShow() const;
+    virtual void EditChanged() {}
+    bool ShowEditor(bool selectAll);
+    void HideEditor();
+    bool editorModified() const { return m_editorModified; }
+    // Writes what the editors hold into their fields (before a post, or when
+    // the cell is left). The rich grid adds its memo editor and picker.
+    virtual void writeEditor();
+    void placeEditor();
+    // Down past the last record appends one (the rich grid makes it optional).
+    virtual bool AutoAppend() const { return true; }
+    // An appended record the user has not touched (dgCancelOnExit drops it).
+    bool untouchedInsert() const;
+    bool cancelUntouchedInsert();
+    // Tab and Shift+Tab: the next cell, on to the next record at the row's end.
+    void tabToCell(bool forward);
+    void keyDown();
+    void keyUp();
+    void ignoreKey(QKeyEvent *event);
+    bool eventFilter(QObject *watched, QEvent *event) override;
     // Rows resized with the mouse in the indicator column (off by default).
     bool RowSizing() const { return m_baseOptions & goRowSizing; }
     void SetRowSizing(bool value) { m_baseOptions.setFlag(goRowSizing, value); }
@@ -263,6 +302,11 @@ protected:
     bool m_clearSelection = true;
 
 private:
+
+    QPointer<QLineEdit> m_editor;
+    TField *m_editField = nullptr;
+    bool m_editorModified = false;
+    bool m_settingEditor = false;
 
     MouseMode m_mouseMode = MouseMode::None;
     int m_mouseCol = -1;

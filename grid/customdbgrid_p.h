@@ -16,6 +16,7 @@ protected:
     void LayoutChanged() override { m_grid->linkLayoutChanged(); }
     void RecordChanged(TField *field) override { m_grid->recordChanged(field); }
     void EditingChanged() override { m_grid->editingChanged(); }
+    void UpdateData() override { m_grid->updateData(); }
 
 private:
     TCustomDBGrid *m_grid;

@@ -159,8 +159,16 @@ public:
     // The in-place editors painting prepares; null until first needed.
     QWidget *MemoEditor() const { return m_memoEditor; }
     QDateTimeEdit *DateTimePicker() const { return m_dateTimePicker; }
-    // An in-place editor is shown.
-    bool EditorMode() const;
+    // An in-place editor is shown (text, memo or date-time).
+    bool EditorMode() const override;
+    // Shows the memo editor or the date-time picker over the current cell,
+    // as Space, Enter, F2 or the second click do.
+    bool ShowMemoEditor(bool selectAll);
+    bool ShowDateTimePicker();
+    // The field editor window of blob cells (and of memos shown as text
+    // without DisplayMemo). The grid has none of its own; an owner or a test
+    // sets one.
+    static std::function<void(TExRichDBGrid *grid, TField *field)> &fieldEditorHook();
 
     // Column widths from the values on screen, or stretched to the client
     // width; what the two switches apply, on demand.
@@ -185,6 +193,11 @@ protected:
     void ColWidthsChanged(int dataCol) override;
     void TitleBtnClick(int dataCol, TField *field) override;
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool CanEditShow() const override;
+    bool AutoAppend() const override { return AllowAutoAppend; }
+    void writeEditor() override;
+    void DataChanged() override;
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -223,10 +236,22 @@ private:
     void hideCellHint();
     bool overCellHint() const;
     void pointerLeft();
+    void destroyCellHint();
     bool forwardFromHint(QEvent *event);
     QLabel *makeHintWindow();
     void openSearch(int dataCol);
     void dragScrollTick();
+    // Editing by the field's kind.
+    enum class CellKind { Text, Boolean, Memo, MemoAsText, Blob, DateTime };
+    CellKind kindOf(const TField *field) const;
+    bool cellEditable() const;
+    bool editKey(int key, Qt::KeyboardModifiers mods);
+    void toggleBoolean(TField *field);
+    void hideMemoEditor(bool write);
+    void hidePicker();
+    void pickerChanged(const QDateTime &value);
+    bool pickerKey(QKeyEvent *event);
+    bool memoKey(QKeyEvent *event);
 
     int m_singleLineHeight = 17;
     TColor m_editColor = clWindow;
@@ -273,6 +298,12 @@ private:
 
     QPointer<QWidget> m_memoEditor;
     QPointer<QDateTimeEdit> m_dateTimePicker;
+    TField *m_memoField = nullptr;
+    bool m_memoModified = false;
+    bool m_memoCrLf = false;
+    TField *m_pickerField = nullptr;
+    bool m_settingEditor = false;
+    QPoint m_lastClickCell{-1, -1};
     QPointer<QLabel> m_cellHint;
     QPointer<QLabel> m_scrollHint;
     QPointer<QLineEdit> m_searchBox;

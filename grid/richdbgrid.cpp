@@ -336,7 +336,86 @@ void TRichDBGrid::keyPressEvent(QKeyEvent *event)
             return;
         }
     }
+    TDataSet *ds = DataSet();
+    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const bool multi = MultiSelect() && ds;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        if (mods == Qt::ControlModifier) {
+            SetSelectedIndex(FixedCols());
+            event->accept();
+            return;
+        }
+        break;
+    case Qt::Key_Delete:
+        if (mods == Qt::ControlModifier) {
+            if (ds && CanModifyData() && !EditorMode()) deleteRecords();
+            event->accept();
+            return;
+        }
+        break;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (!multi || EditorMode()) break;
+        if (mods == Qt::ShiftModifier) {
+            // The selection grows from the record left to the one reached.
+            SelectRow(ds->GetBookmark(), true);
+            ds->MoveBy(event->key() == Qt::Key_Up ? -1 : 1);
+            SelectRow(ds->GetBookmark(), true);
+            event->accept();
+            return;
+        }
+        if (mods == Qt::NoModifier && m_clearSelection) ClearSelectedRows();
+        break;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        if (multi && mods == Qt::ControlModifier) ClearSelectedRows();
+        break;
+    default: break;
+    }
     TCustomDBGrid::keyPressEvent(event);
+}
+
+void TRichDBGrid::deleteRecords()
+{
+    TDataSet *ds = DataSet();
+    const bool selected = MultiSelect() && !SelectedRows().isEmpty();
+    if ((Options() & dgConfirmDelete)
+        && !confirmHook()(this, selected ? QStringLiteral("Delete all selected records?")
+                                         : QStringLiteral("Delete record?")))
+        return;
+    if (!selected) {
+        ds->Delete();
+        return;
+    }
+    const QList<TBookmark> rows = SelectedRows();
+    ds->DisableControls();
+    try {
+        for (const TBookmark &b : rows) {
+            if (!ds->BookmarkValid(b)) continue;
+            ds->GotoBookmark(b);
+            ds->Delete();
+        }
+    } catch (...) {
+        ds->EnableControls();
+        ClearSelectedRows();
+        throw;
+    }
+    ds->EnableControls();
+    ClearSelectedRows();
+}
+
+bool TRichDBGrid::CanEditShow() const
+{
+    if (!TCustomDBGrid::CanEditShow()) return false;
+    bool allow = true;
+    if (OnShowEditor) OnShowEditor(const_cast<TRichDBGrid *>(this), SelectedField(), allow);
+    return allow;
+}
+
+void TRichDBGrid::EditChanged()
+{
+    if (OnEditChange) OnEditChange(this);
 }
 
 void TRichDBGrid::contextMenuEvent(QContextMenuEvent *event)
@@ -519,11 +598,17 @@ void TRichDBGrid::restoreFieldLayout(TIniFile &ini)
         return ds->objectName();
     }();
     BeginLayout();
-    for (TField *f : ds->Fields()) {
+    QList<std::pair<int, TField *>> places;
+    const QList<TField *> fields = ds->Fields();
+    for (TField *f : fields) {
         const QStringList parts = layoutParts(ini.ReadString(section, ds->objectName() + f->FieldName, QString()));
-        // The field order belongs to the dataset, which offers no way to move a field.
         f->SetDisplayWidth(partOr(parts, 1, f->DisplayWidth()));
+        places.append({partOr(parts, 0, f->Index()), f});
     }
+    // The field stored at place 0 first, then place 1, and so on.
+    std::stable_sort(places.begin(), places.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (int i = 0; i < places.size(); ++i) places[i].second->SetIndex(i);
     Columns().RebuildColumns();
     EndLayout();
 }

@@ -111,6 +111,11 @@ protected:
                         TGridDrawState state) override;
     void DrawTitleCell(QPainter &painter, int dataCol, const QRect &rect, TGridDrawState state) override;
     void TopLeftChanged() override;
+    // OnShowEditor may keep the editor hidden; OnEditChange follows its text.
+    bool CanEditShow() const override;
+    void EditChanged() override;
+    // Ctrl+Delete: the current record, or every selected one, after asking.
+    void deleteRecords();
     // Raises OnTitleBtnClick.
     virtual void TitleBtnClick(int dataCol, TField *field);
     // Font and background handlers ask for (OnGetCellProps, then OnGetCellParams).

@@ -564,3 +564,39 @@ TEST(DataSet, DestroyedWhileASourceIsAttached)
 }
 
 } // namespace
+
+TEST(DataSet, FieldsMoveWithoutTouchingTheirValues)
+{
+    Fixture f(3);
+    TDataSource src;
+    CountingLink link;
+    link.SetDataSource(&src);
+    src.SetDataSet(&f.ds);
+    f.ds.Open();
+    f.ds.MoveBy(1);
+    const QList<TField *> before = f.ds.Fields();
+    const int value = f.value->AsInteger();
+    const double weight = f.weight->AsFloat();
+    link.dataSetChanged = 0;
+
+    f.weight->SetIndex(0);
+    EXPECT_EQ(f.weight->Index(), 0);
+    EXPECT_EQ(f.ds.Fields().at(1), before.at(0));
+    EXPECT_EQ(link.dataSetChanged, 1);
+    // Out of range goes to the nearest end; the same place changes nothing.
+    f.weight->SetIndex(99);
+    EXPECT_EQ(f.weight->Index(), f.ds.FieldCount() - 1);
+    f.weight->SetIndex(-5);
+    EXPECT_EQ(f.weight->Index(), 0);
+    link.dataSetChanged = 0;
+    f.weight->SetIndex(0);
+    EXPECT_EQ(link.dataSetChanged, 0);
+    // Values are found by field, wherever it stands; a post writes them back in place.
+    EXPECT_EQ(f.value->AsInteger(), value);
+    EXPECT_DOUBLE_EQ(f.weight->AsFloat(), weight);
+    f.ds.Edit();
+    f.weight->SetAsFloat(12.5);
+    f.ds.Post();
+    EXPECT_DOUBLE_EQ(f.ds.stored(1, QStringLiteral("Weight")).toDouble(), 12.5);
+    EXPECT_EQ(f.ds.stored(1, QStringLiteral("Value")).toInt(), value);
+}

@@ -59,6 +59,7 @@ private slots:
     void querySort_data();
     void querySort();
     void otherDatasetsAreNotSorted();
+    void fieldLayoutRestoresOrderAndWidths();
 };
 
 void TestRichDBGrid::layoutSaved()
@@ -265,6 +266,47 @@ void TestRichDBGrid::otherDatasetsAreNotSorted()
     QTest::mouseClick(list.grid->viewport(), Qt::LeftButton, {}, list.grid->CellRect(2, 0).center());
     QCOMPARE(list.diario->calls, QStringList());
     QCOMPARE(list.grid->SortField(), QString());
+}
+
+void TestRichDBGrid::fieldLayoutRestoresOrderAndWidths()
+{
+    // A grid whose columns follow the dataset's fields keeps the fields' order.
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("elenco.ini"));
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[Tfrm_main]\nFormVersion=0\n"
+                "PersoneCitta=0,30,1\nPersoneNome=1,25,1\nPersoneEta=x,7,1\n");
+    }
+    Tfrm_main window;
+    IndexedTable table(&window);
+    table.setObjectName(QStringLiteral("Persone"));
+    table.addColumn(QStringLiteral("Nome"), ftString, 20);
+    table.addColumn(QStringLiteral("Citta"), ftString, 20);
+    table.addColumn(QStringLiteral("Eta"), ftInteger);
+    table.addRow({QStringLiteral("Bianchi"), QStringLiteral("Roma"), 70});
+    TDataSource source(&window);
+    source.SetDataSet(&table);
+    auto *grid = new TExRichDBGrid(&window);
+    grid->setObjectName(QStringLiteral("grid_persone"));
+    grid->SetDataSource(&source);
+    table.Open();
+    TFormStorage storage(&window);
+    storage.SetIniFileName(file);
+    grid->SetIniStorage(&storage);
+    storage.RestoreSettings();
+    // An unreadable place keeps the field's own (Eta's is 2).
+    QCOMPARE(::order(*grid), QStringList({"Citta", "Nome", "Eta"}));
+    QCOMPARE(table.FieldByName(QStringLiteral("Nome"))->DisplayWidth(), 25);
+    QCOMPARE(table.FieldByName(QStringLiteral("Eta"))->DisplayWidth(), 7);
+    QCOMPARE(table.FieldByName(QStringLiteral("Nome"))->AsString(), QStringLiteral("Bianchi"));
+    storage.StoreSettings();
+    TIniFile ini(file);
+    QCOMPARE(ini.ReadString(QStringLiteral("Tfrm_main"), QStringLiteral("PersoneNome"), {}), QStringLiteral("1,25,1"));
+    QCOMPARE(ini.ReadString(QStringLiteral("Tfrm_main"), QStringLiteral("PersoneEta"), {}), QStringLiteral("2,7,1"));
+    grid->SetIniStorage(nullptr);
+    source.SetDataSet(nullptr);
 }
 
 QTEST_MAIN(TestRichDBGrid)
