@@ -1173,13 +1173,16 @@ bool TCustomDBGrid::ShowEditor(bool selectAll)
         connect(m_editor, &QLineEdit::textEdited, this, [this] {
             guarded([this] {
                 if (m_settingEditor) return;
-                // The first change starts the record's edit; a dataset that
-                // refuses it gets its text back.
+                // The first change starts the record's edit (marked first, so
+                // that the edit's notice does not reset the text); a dataset
+                // that refuses it gets its text back.
+                const bool was = m_editorModified;
+                m_editorModified = true;
                 if (!m_dataLink->Editing() && !m_dataLink->Edit()) {
+                    m_editorModified = was;
                     placeEditor();
                     return;
                 }
-                m_editorModified = true;
                 EditChanged();
             });
         });

@@ -434,10 +434,33 @@ void TExRichDBGrid::keyPressEvent(QKeyEvent *event)
         event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     // A read-only grid, a read-only link or a closed dataset: only the plain
     // grid's keys (moving) act.
-    if (DataSet() && CanModifyData() && editKey(event->key(), mods)) {
+    TDataSet *ds = DataSet();
+    if (!ds || !CanModifyData()) {
+        TRichDBGrid::keyPressEvent(event);
+        return;
+    }
+    if (editKey(event->key(), mods)) {
         event->accept();
         return;
     }
+    if (mods == Qt::NoModifier && event->key() == Qt::Key_Down) {
+        if (!AllowAutoAppend && untouchedInsert()) {
+            // Nothing appends past the end here: the empty row goes.
+            ds->Cancel();
+            event->accept();
+            return;
+        }
+        const bool wasInsert = ds->State() == DataSetState::Insert;
+        TRichDBGrid::keyPressEvent(event);
+        // The appended record stays when the user leaves its row.
+        if (AllowAutoAppend && !wasInsert && ds->State() == DataSetState::Insert)
+            SetOptions(Options() & ~TDBGridOptions(dgCancelOnExit));
+        return;
+    }
+    // Up brings dgCancelOnExit back: only an appended row the user has not
+    // changed goes; a changed one (or an edit) is posted by the move.
+    if (mods == Qt::NoModifier && event->key() == Qt::Key_Up && AllowAutoAppend)
+        SetOptions(Options() | dgCancelOnExit);
     TRichDBGrid::keyPressEvent(event);
 }
 
@@ -482,26 +505,6 @@ bool TExRichDBGrid::editKey(int key, Qt::KeyboardModifiers mods)
         case CellKind::Text: break;
         }
         return false;
-    }
-    if (mods == Qt::NoModifier && key == Qt::Key_Down) {
-        const bool wasInsert = ds->State() == DataSetState::Insert;
-        if (!AllowAutoAppend && wasInsert && untouchedInsert()) {
-            // Nothing appends past the end here: the empty row goes.
-            ds->Cancel();
-            return true;
-        }
-        keyDown();
-        // The appended record stays when the user leaves its row.
-        if (AllowAutoAppend && !wasInsert && ds->State() == DataSetState::Insert)
-            SetOptions(Options() & ~TDBGridOptions(dgCancelOnExit));
-        return true;
-    }
-    if (mods == Qt::NoModifier && key == Qt::Key_Up && AllowAutoAppend) {
-        // Only an appended row the user has not changed goes; a changed one
-        // (or an edit) is posted by the move.
-        SetOptions(Options() | dgCancelOnExit);
-        keyUp();
-        return true;
     }
     return false;
 }

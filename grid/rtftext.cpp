@@ -10,6 +10,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <climits>
+
 namespace {
 
 struct GroupState
@@ -101,9 +103,17 @@ private:
         text(decoded.isEmpty() ? QChar(QChar::ReplacementCharacter) : decoded.at(0));
     }
 
+    void openPendingParagraph()
+    {
+        if (!m_pendingPar) return;
+        m_pendingPar = false;
+        m_cursor.insertBlock();
+    }
+
     void flush()
     {
         if (m_pending.isEmpty()) return;
+        openPendingParagraph();
         m_cursor.insertText(m_pending, format());
         m_pending.clear();
     }
@@ -167,7 +177,11 @@ private:
                 state().ignorable = true;
                 return i + 1;
             case '\r':
-            case '\n': flush(); m_cursor.insertBlock(); return i + 1;   // "\<newline>" is \par
+            case '\n':   // "\<newline>" is \par
+                flush();
+                openPendingParagraph();
+                m_pendingPar = true;
+                return i + 1;
             default: return i + 1;                                       // \- and the like
             }
         }
@@ -179,8 +193,10 @@ private:
         qsizetype k = j;
         if (k < n && (m_in.at(k) == QLatin1Char('-') || m_in.at(k).isDigit())) {
             qsizetype d = k + 1;
-            while (d < n && m_in.at(d).isDigit() && d - k < 10) ++d;
-            number = m_in.mid(k, d - k).toInt(&hasNumber);
+            while (d < n && m_in.at(d).isDigit()) ++d;
+            // Every digit belongs to the word; an absurd value is held at the int's range.
+            const qlonglong value = m_in.mid(k, qMin<qsizetype>(d - k, 12)).toLongLong(&hasNumber);
+            number = int(qBound(qlonglong(INT_MIN), value, qlonglong(INT_MAX)));
             k = d;
         }
         if (k < n && m_in.at(k) == QLatin1Char(' ')) ++k;
@@ -224,6 +240,7 @@ private:
             s.skip = true;
             return;
         }
+        if (w == QLatin1String("u") && hasNumber && (number < -32768 || number > 65535)) return;   // not a character
         if (w == QLatin1String("u") && hasNumber) {
             text(QChar(ushort(number < 0 ? number + 65536 : number)));
             m_pendingSkip = s.ucSkip;
@@ -231,8 +248,10 @@ private:
         }
         if (s.skip) return;
         if (w == QLatin1String("par") || w == QLatin1String("sect") || w == QLatin1String("page")) {
+            // The last paragraph mark ends the text; only one with text after it opens a paragraph.
             flush();
-            m_cursor.insertBlock();
+            openPendingParagraph();
+            m_pendingPar = true;
             return;
         }
         if (w == QLatin1String("line")) return text(QChar::LineSeparator);
@@ -267,6 +286,7 @@ private:
     QList<GroupState> m_stack;
     QString m_pending;
     int m_pendingSkip = 0;
+    bool m_pendingPar = false;
     QMap<int, QString> m_fonts;
     bool m_inFontTable = false;
     int m_fontTableDepth = 0;
@@ -364,6 +384,7 @@ QString DocumentToRtf(const QTextDocument &document)
         out += QStringLiteral("\\red%1\\green%2\\blue%3;").arg(c.red()).arg(c.green()).arg(c.blue());
     out += QLatin1String("}\n");
     out += body;
-    out += QLatin1Char('}');
+    // Every paragraph ends with its mark, the last one too (readers drop that one).
+    out += QLatin1String("\\par\n}");
     return out;
 }
