@@ -11,9 +11,13 @@
 // hints for cut cell texts and for the dragged vertical thumb, hot tracking,
 // dragging a column by its title with the left button (when the titles are
 // not buttons), and an incremental search box over a title (SearchMode).
-// All are off by default; the list page keeps them off. Painting prepares
-// the memo editor and the date-time picker over a focused cell, hidden
-// until a key or click shows it.
+// All are off by default; the list page keeps them off.
+//
+// Editing (exrichdbgrid_editing.cpp), on an editable grid only: Space, Enter
+// and F2 act by the field's kind (check boxes toggle, memos open the memo
+// editor, dates the picker, blobs the field editor hook), Ctrl+C/Ctrl+V copy
+// and paste the field, EnterAsTab, and AllowAutoAppend for Down past the end.
+// Painting prepares the memo editor and the picker over the focused cell.
 
 #include "grid/richdbgrid.h"
 
