@@ -28,7 +28,8 @@ struct GroupState
     int ucSkip = 1;          // characters after \uN that stand in for it
 };
 
-// Destinations whose text is not document text.
+// Destinations whose text is not document text. (A field's result, a
+// link's visible text, is.)
 bool skippedDestination(const QString &word)
 {
     static const QStringList names = {
@@ -36,8 +37,7 @@ bool skippedDestination(const QString &word)
         QStringLiteral("info"), QStringLiteral("pict"), QStringLiteral("header"), QStringLiteral("footer"),
         QStringLiteral("headerl"), QStringLiteral("headerr"), QStringLiteral("headerf"),
         QStringLiteral("footerl"), QStringLiteral("footerr"), QStringLiteral("footerf"),
-        QStringLiteral("footnote"), QStringLiteral("object"), QStringLiteral("field"),
-        QStringLiteral("fldinst"), QStringLiteral("listtable"), QStringLiteral("listoverridetable"),
+        QStringLiteral("footnote"), QStringLiteral("object"), QStringLiteral("fldinst"), QStringLiteral("listtable"), QStringLiteral("listoverridetable"),
         QStringLiteral("generator"), QStringLiteral("xmlnstbl"), QStringLiteral("themedata"),
         QStringLiteral("colorschememapping"), QStringLiteral("latentstyles"), QStringLiteral("datastore"),
         QStringLiteral("rsidtbl"), QStringLiteral("mmathPr")};

@@ -46,6 +46,9 @@ void TestRtfText::reads_data()
     QTest::newRow("tables and ignorable destinations skipped")
         << "{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\*\\generator Riched20;}{\\info{\\author X}}\\f0 testo\\par}"
         << "testo";
+    QTest::newRow("a link keeps its visible text")
+        << "{\\rtf1 vedi {\\field{\\*\\fldinst{HYPERLINK \"https://esempio.it\"}}{\\fldrslt{sito}}} oggi}"
+        << "vedi sito oggi";
     QTest::newRow("escaped braces and backslash") << "{\\rtf1 a\\{b\\}c\\\\d}" << "a{b}c\\d";
     QTest::newRow("tab and line break") << "{\\rtf1 a\\tab b\\line c}" << "a\tb\nc";
     QTest::newRow("newline in the source is nothing") << "{\\rtf1 a\r\nb}" << "ab";
