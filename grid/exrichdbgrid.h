@@ -249,6 +249,9 @@ private:
     enum class CellKind { Text, Boolean, Memo, MemoAsText, Blob, DateTime };
     CellKind kindOf(const TField *field) const;
     bool cellEditable() const;
+    // The current cell when its own editor may show there (editable, on
+    // screen, OnShowEditor agrees); else an empty rectangle.
+    QRect ownEditorCell(TField *field);
     bool editKey(int key, Qt::KeyboardModifiers mods);
     void toggleBoolean(TField *field);
     void hideMemoEditor(bool write);

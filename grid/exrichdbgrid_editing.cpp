@@ -164,15 +164,21 @@ void TExRichDBGrid::toggleBoolean(TField *field)
     field->SetAsBoolean(!value);
 }
 
+QRect TExRichDBGrid::ownEditorCell(TField *field)
+{
+    if (!field || !cellEditable()) return {};
+    const QRect cell = CellRect(DataToRawColumn(SelectedIndex()), TitleOffset() + dataLink()->ActiveRecord());
+    if (cell.isEmpty()) return {};
+    bool allow = true;
+    if (OnShowEditor) OnShowEditor(this, field, allow);
+    return allow ? cell : QRect();
+}
+
 bool TExRichDBGrid::ShowMemoEditor(bool selectAll)
 {
     TField *field = SelectedField();
-    if (!field || !isMemo(field) || !cellEditable()) return false;
-    const QRect cell = CellRect(DataToRawColumn(SelectedIndex()), TitleOffset() + dataLink()->ActiveRecord());
+    const QRect cell = field && isMemo(field) ? ownEditorCell(field) : QRect();
     if (cell.isEmpty()) return false;
-    bool allow = true;
-    if (OnShowEditor) OnShowEditor(this, field, allow);
-    if (!allow) return false;
     prepareMemoEditor(cell.adjusted(2, 2, 0, 0));
     auto *editor = qobject_cast<QTextEdit *>(m_memoEditor.data());
     m_memoField = field;
@@ -254,12 +260,8 @@ QString qtPattern(const QString &pattern)
 bool TExRichDBGrid::ShowDateTimePicker()
 {
     TField *field = SelectedField();
-    if (!field || !isDateTime(field) || !cellEditable()) return false;
-    const QRect cell = CellRect(DataToRawColumn(SelectedIndex()), TitleOffset() + dataLink()->ActiveRecord());
+    const QRect cell = field && isDateTime(field) ? ownEditorCell(field) : QRect();
     if (cell.isEmpty()) return false;
-    bool allow = true;
-    if (OnShowEditor) OnShowEditor(this, field, allow);
-    if (!allow) return false;
     m_settingEditor = true;
     prepareDateTimePicker(cell, field);
     m_settingEditor = false;

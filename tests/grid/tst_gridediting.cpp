@@ -64,6 +64,7 @@ struct EditList
     CountingDataSet *table = new CountingDataSet(&window);
     TDataSource *source = new TDataSource(&window);
     TExRichDBGrid *grid = new TExRichDBGrid(&window);
+    bool active = false;   // keys go to the focus widget: the window must be active
 
     explicit EditList(int rows = 3)
     {
@@ -89,7 +90,7 @@ struct EditList
         for (int i = 0; i < 6; ++i) grid->Columns()[i]->SetWidth(120);
         window.show();
         window.activateWindow();
-        QTest::qWaitForWindowActive(&window);
+        active = QTest::qWaitForWindowActive(&window);
         grid->setFocus();
         QCoreApplication::processEvents();
     }
@@ -194,6 +195,7 @@ void TestGridEditing::keys()
     QFETCH(bool, editable);
     QFETCH(QString, outcome);
     EditList l;
+    QVERIFY(l.active);
     l.grid->SetReadOnly(!editable);
     l.column(qPrintable(column));
     const QVariant before = l.field(qPrintable(column))->Value();
