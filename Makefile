@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 RUN_DIR := build/release/app
 
-.PHONY: deps run test build-release build-test build-asan bench reliability clean
+.PHONY: deps run test build-release build-test build-asan bench reliability package package-check clean
 
 deps:
 	@scripts/install-deps.sh
@@ -40,6 +40,24 @@ bench: deps
 	@cmake -S . -B build/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTONALBA_TESTS=OFF -DTONALBA_BENCH=ON >/dev/null
 	@cmake --build build/bench -j $(JOBS)
 	@if [ -x build/bench/bench/tonalba-bench ]; then build/bench/bench/tonalba-bench; else echo "No benchmarks yet."; fi
+
+# The Debian package from a Release build with Debian's hardening flags
+# (build/package/tonalba_<version>_amd64.deb),
+# and its check: lintian, installing it, a user's first start, removing it.
+# package-check installs on this machine; it is not part of `make test`.
+PACKAGE_DEPS := dpkg-dev lintian desktop-file-utils appstream
+package: deps
+	@scripts/install-deps.sh $(PACKAGE_DEPS)
+	@export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
+	cmake -S . -B build/package $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTONALBA_TESTS=OFF \
+	  -DCMAKE_C_FLAGS="$$(dpkg-buildflags --get CFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" >/dev/null
+	@cmake --build build/package -j $(JOBS)
+	@cd build/package && cpack -G DEB >/dev/null && ls -1 $$PWD/tonalba_*.deb
+
+package-check: package
+	scripts/package-check.sh build/package
 
 clean:
 	rm -rf build

@@ -38,8 +38,11 @@ QString applicationFolder()
     const QString home = qEnvironmentVariable("TONALBA_HOME");
     if (!home.isEmpty()) return withSlash(QDir(home).absolutePath());
     const QString exeFolder = QCoreApplication::applicationDirPath();
-    if (folderWritable(exeFolder)) return withSlash(exeFolder);
-    // An installed program: the user's data folder, created on first use.
+    // An installed program (its shared files in ../share/tonalba) never writes
+    // beside its executable, not even run by root; a copy in a folder of its own does.
+    const bool installed = QFileInfo(exeFolder + QStringLiteral("/../share/tonalba")).isDir();
+    if (!installed && folderWritable(exeFolder)) return withSlash(exeFolder);
+    // The user's data folder, created on first use.
     QString data = qEnvironmentVariable("XDG_DATA_HOME");
     if (data.isEmpty()) data = QDir::homePath() + QStringLiteral("/.local/share");
     const QString folder = data + QStringLiteral("/tonalba");

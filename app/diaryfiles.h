@@ -9,7 +9,8 @@
 namespace DiaryFiles {
 
 // The folder every file lives in, with a trailing "/": TONALBA_HOME when set,
-// else the executable's folder, else (not writable) $XDG_DATA_HOME/tonalba.
+// else the executable's folder, else (not writable, or an installed program
+// with <prefix>/share/tonalba) $XDG_DATA_HOME/tonalba.
 QString applicationFolder();
 
 // An installed program keeps its template, manual and empty archive in

@@ -22,7 +22,8 @@ QList<CliCommand> &commandList()
 void printUsage(FILE *out)
 {
     QTextStream s(out);
-    s << "Usage: tonalba-cli <command> [arguments] [--locale NAME]\n\nCommands:\n";
+    s << "Usage: tonalba-cli <command> [arguments] [--locale NAME]\n"
+         "       tonalba-cli --help | --version\n\nCommands:\n";
     for (const CliCommand &c : commandList())
         s << "  " << c.usage << "\n";
 }
@@ -114,6 +115,10 @@ int main(int argc, char **argv)
         return 2;
     }
 
+    if (!args.isEmpty() && args[0] == "--version") {
+        QTextStream(stdout) << "tonalba-cli " << TONALBA_VERSION << "\n";
+        return 0;
+    }
     if (args.isEmpty() || args[0] == "--help" || args[0] == "-h") {
         printUsage(args.isEmpty() ? stderr : stdout);
         return args.isEmpty() ? 2 : 0;

@@ -185,6 +185,17 @@ private slots:
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(newDays(), stored);
     }
+
+    // The tool says the project's version, and --help lists it.
+    void version()
+    {
+        const Run v = cli({QStringLiteral("--version")});
+        QCOMPARE(v.exitCode, 0);
+        QCOMPARE(v.out, QStringLiteral("tonalba-cli " TONALBA_VERSION "\n"));
+        const Run h = cli({QStringLiteral("--help")});
+        QCOMPARE(h.exitCode, 0);
+        QVERIFY(h.out.contains(QStringLiteral("--version")));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCliImport)
