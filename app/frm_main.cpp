@@ -208,6 +208,8 @@ QToolButton *flatButton(QWidget *parent, const QString &name, const QString &hin
     auto *b = new QToolButton(parent);
     b->setObjectName(name);
     b->setToolTip(hint);
+    // A picture-only button is named by its hint; the hint stays its description.
+    b->setAccessibleName(hint);
     b->setIcon(icon);
     b->setIconSize(size - QSize(4, 4));
     b->setFixedSize(size);
@@ -222,6 +224,14 @@ QLabel *label(QWidget *parent, const QString &text, int x, int y, int w = 100, b
     l->setGeometry(x, y, w, 14);
     if (bold) l->setFont(pixelFont(11, true));
     return l;
+}
+
+// The control a label stands for: its buddy, named by the label's own text,
+// so that what is read and what is shown never disagree.
+void labels(QLabel *label, QWidget *control)
+{
+    label->setBuddy(control);
+    control->setAccessibleName(label->text());
 }
 
 TDBEdit *dbEdit(QWidget *parent, TDataSource *source, const QString &field, const QString &name, int x, int y,
@@ -486,14 +496,16 @@ void Tfrm_main::buildCardPage()
     DBText1->SetDataField(QStringLiteral("Nome"));
     DBText1->setGeometry(8, 4, 297, 24);
 
-    label(page, QStringLiteral("Data"), 8, 30);
+    QLabel *dataLabel = label(page, QStringLiteral("Data"), 8, 30);
     DataEdit = new TDBDateEdit(page);
     DataEdit->setObjectName(QStringLiteral("DBDateEdit1"));
     DataEdit->SetDataSource(ds_diario);
     DataEdit->SetDataField(QStringLiteral("Data"));
     DataEdit->setGeometry(8, 44, 121, 21);
-    label(page, QStringLiteral("Peso"), 136, 30);
+    labels(dataLabel, DataEdit);
+    QLabel *pesoLabel = label(page, QStringLiteral("Peso"), 136, 30);
     PesoEdit = dbEdit(page, ds_diario, QStringLiteral("Peso"), QStringLiteral("DBEditPeso"), 136, 44, 64);
+    labels(pesoLabel, PesoEdit);
 
     QWidget *previous = PesoEdit;
     setTabOrder(DataEdit, PesoEdit);
@@ -516,9 +528,15 @@ void Tfrm_main::buildCardPage()
             label(box, row == 0 ? QStringLiteral("prima misurazione") : QStringLiteral("seconda misurazione"), 8, y + 4,
                   112);
             const char *kinds[] = {"MAX", "MIN", "PULS"};
+            // Read aloud, each edit says its whole place: the group, the row and the column.
+            const char *spoken[] = {"massima (PAS)", "minima (PAD)", "pulsazioni"};
             for (int c = 0; c < 3; ++c) {
                 const QString field = prefix + QString::fromLatin1(kinds[c]) + QStringLiteral("_%1").arg(row + 1);
                 TDBEdit *e = dbEdit(box, ds_diario, field, QStringLiteral("DBEdit") + field, colX[c], y, 49);
+                e->setAccessibleName(QStringLiteral("%1 rilevazione, %2 misurazione, %3")
+                                         .arg(g == 0 ? QStringLiteral("Prima") : QStringLiteral("Seconda"),
+                                              row == 0 ? QStringLiteral("prima") : QStringLiteral("seconda"),
+                                              QString::fromLatin1(spoken[c])));
                 setTabOrder(previous, e);
                 previous = e;
                 ReadingEdits.append(e);
@@ -526,9 +544,10 @@ void Tfrm_main::buildCardPage()
         }
     }
 
-    label(page, QStringLiteral("Note"), 8, 178 + 0);
+    QLabel *noteLabel = label(page, QStringLiteral("Note"), 8, 178 + 0);
     NoteMemo = new TDBMemo(page);
     NoteMemo->setObjectName(QStringLiteral("DBMemoNote"));
+    labels(noteLabel, NoteMemo);
     NoteMemo->SetDataSource(ds_diario);
     NoteMemo->SetDataField(QStringLiteral("Note"));
     NoteMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -586,6 +605,8 @@ void Tfrm_main::buildListPage()
 
     grid_diario = new TExRichDBGrid(tb_lista);
     grid_diario->setObjectName(QStringLiteral("grid_diario"));
+    // Named as the command that shows it.
+    grid_diario->setAccessibleName(QStringLiteral("Lista giorni"));
     ConfigureListGrid(grid_diario);
     grid_diario->SetDataSource(ds_diario);
     grid_diario->SetIniStorage(FormStorage1);
@@ -601,6 +622,7 @@ void Tfrm_main::buildListPage()
     cerca = new QLineEdit(bottom);
     cerca->setObjectName(QStringLiteral("cerca"));
     cerca->setGeometry(60, 5, 265, 21);
+    labels(ricerca, cerca);
     connect(cerca, &QLineEdit::textChanged, this, [this] { guarded([this] { cercaChange(); }); });
     layout->addWidget(bottom);
 }
@@ -641,29 +663,34 @@ void Tfrm_main::buildConfigPage()
     PageControl1->addWidget(tb_config);
     QWidget *page = tb_config;
 
-    label(page, QStringLiteral("Cognome e Nome"), 8, 8, 200);
+    QLabel *nomeLabel = label(page, QStringLiteral("Cognome e Nome"), 8, 8, 200);
     NomeEdit = dbEdit(page, ds_intesta, QStringLiteral("Nome"), QStringLiteral("DBEditNome"), 8, 22, 285);
-    label(page, QStringLiteral("Data di nascita"), 8, 52, 120);
+    QLabel *nascitaLabel = label(page, QStringLiteral("Data di nascita"), 8, 52, 120);
     NascitaEdit = new TDBDateEdit(page);
     NascitaEdit->setObjectName(QStringLiteral("DBDateEditNascita"));
     NascitaEdit->SetDataSource(ds_intesta);
     NascitaEdit->SetDataField(QStringLiteral("Data_Nascita"));
     NascitaEdit->setGeometry(8, 66, 121, 21);
-    label(page, QStringLiteral("Altezza (in metri)"), 144, 52, 120);
+    QLabel *altezzaLabel = label(page, QStringLiteral("Altezza (in metri)"), 144, 52, 120);
     AltezzaEdit = dbEdit(page, ds_intesta, QStringLiteral("Altezza"), QStringLiteral("DBEditAltezza"), 144, 66, 64);
-    label(page, QStringLiteral("Data inizio terapia"), 8, 96, 150);
+    QLabel *terapiaDataLabel = label(page, QStringLiteral("Data inizio terapia"), 8, 96, 150);
     TerapiaDataEdit = new TDBDateEdit(page);
     TerapiaDataEdit->setObjectName(QStringLiteral("DBDateEditTerapia"));
     TerapiaDataEdit->SetDataSource(ds_intesta);
     TerapiaDataEdit->SetDataField(QStringLiteral("Data_terapia"));
     TerapiaDataEdit->setGeometry(8, 110, 121, 21);
-    label(page, QStringLiteral("Terapia attuale"), 8, 140, 150);
+    QLabel *terapiaLabel = label(page, QStringLiteral("Terapia attuale"), 8, 140, 150);
     TerapiaMemo = new TDBMemo(page);
     TerapiaMemo->setObjectName(QStringLiteral("DBMemoTerapia"));
     TerapiaMemo->SetDataSource(ds_intesta);
     TerapiaMemo->SetDataField(QStringLiteral("Terapia"));
     TerapiaMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     TerapiaMemo->setGeometry(8, 154, 285, 89);
+    labels(nomeLabel, NomeEdit);
+    labels(nascitaLabel, NascitaEdit);
+    labels(altezzaLabel, AltezzaEdit);
+    labels(terapiaDataLabel, TerapiaDataEdit);
+    labels(terapiaLabel, TerapiaMemo);
 
     BitBtn1 = new QPushButton(drawIcon(5), QStringLiteral("Modifica il tracciato di stampa"), page);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));

@@ -31,6 +31,7 @@ TCustomDateEdit::TCustomDateEdit(QWidget *parent) : QLineEdit(parent)
 {
     m_button = new QToolButton(this);
     m_button->setObjectName(QStringLiteral("Button"));
+    m_button->setAccessibleName(QStringLiteral("Calendario"));
     m_button->setFocusPolicy(Qt::NoFocus);
     m_button->setCursor(Qt::ArrowCursor);
     m_button->setAutoRaise(true);

@@ -77,7 +77,10 @@ void TDBNavBar::updateHints()
 {
     for (int i = 0; i < kNavButtonCount; ++i) {
         const QString own = m_hints.value(i);
-        m_buttons[std::size_t(i)]->setToolTip(own.isEmpty() ? QString::fromLatin1(kDefaultHints[i]) : own);
+        const QString hint = own.isEmpty() ? QString::fromLatin1(kDefaultHints[i]) : own;
+        m_buttons[std::size_t(i)]->setToolTip(hint);
+        // Picture-only buttons are named by their hint.
+        m_buttons[std::size_t(i)]->setAccessibleName(hint);
     }
 }
 

@@ -1,4 +1,5 @@
 #include "controls/flattoolbutton.h"
+#include "controls/accessible.h"
 #include "core/exceptions.h"
 #include "controls/repeattimer.h"
 
@@ -11,6 +12,7 @@
 
 TFlatToolButton::TFlatToolButton(QWidget *parent) : QWidget(parent)
 {
+    installControlAccessibility();
     setAttribute(Qt::WA_Hover);
     setFocusPolicy(Qt::NoFocus);
     Color = palette().color(QPalette::Button);

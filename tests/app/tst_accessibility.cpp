@@ -1,0 +1,97 @@
+// The program's windows as a screen reader reads them: every focusable
+// control named, no two controls with one name, the readings named by their
+// whole place, picture buttons by their hints, the navigator as a tool bar.
+
+#include "app/application.h"
+#include "app/frm_main.h"
+#include "app/frm_pass.h"
+#include "controls/dbnavbar.h"
+#include "core/formatsettings.h"
+#include "data/archive.h"
+#include "tests/app/accessibilitycheck.h"
+#include "tests/app/archivesql.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestAccessibility : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase()
+    {
+        TFormatSettings it;
+        QVERIFY(TFormatSettings::forLocale("it_IT", it));
+        TFormatSettings::setCurrent(it);
+        qputenv("TONALBA_HOME", m_dir.path().toUtf8());
+        Tfrm_main::chooserHook() = [](Tfrm_pass *) { return QString(); };
+        const QString archive = m_dir.filePath(QStringLiteral("rossi.mdb"));
+        TArchive::create(archive);
+        archivesql::exec(archive, "INSERT INTO Diario (Data, SX_MIN_1, SX_MAX_1, Peso) VALUES "
+                                  "('2024-03-01 00:00:00', 80, 125, 70), ('2024-03-02 00:00:00', 85, 135, 71)");
+    }
+
+    void mainWindowNamesEveryControl()
+    {
+        Tfrm_main w{QStringList()};
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        if (const QByteArray path = qgetenv("TONALBA_A11Y_TREE"); !path.isEmpty()) {
+            QFile out(QString::fromLocal8Bit(path));
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(a11y::tree(&w).toUtf8());
+        }
+        const QStringList problems = a11y::problems(&w);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+
+        // The readings say their whole place; the labels stay as they were.
+        QMap<QString, QString> names;
+        for (const a11y::Node &n : a11y::nodes(&w))
+            if (n.object) names[n.object->objectName()] = n.name;
+        QCOMPARE(names.value("DBEditSX_MAX_1"), QStringLiteral("Prima rilevazione, prima misurazione, massima (PAS)"));
+        QCOMPARE(names.value("DBEditDX_PULS_2"), QStringLiteral("Seconda rilevazione, seconda misurazione, pulsazioni"));
+        QCOMPARE(names.value("DBEditPeso"), QStringLiteral("Peso"));
+        QCOMPARE(names.value("cerca"), QStringLiteral("Ricerca"));
+        QCOMPARE(names.value("DBEditAltezza"), QStringLiteral("Altezza (in metri)"));
+        QCOMPARE(names.value("ButtonPanel2Button1"), QStringLiteral("Lista giorni"));
+        QCOMPARE(names.value("grid_diario"), QStringLiteral("Lista giorni"));
+    }
+
+    void navigatorIsAToolBarOfButtons()
+    {
+        Tfrm_main w{QStringList()};
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QAccessibleInterface *bar = QAccessible::queryAccessibleInterface(w.nav_diario);
+        QVERIFY(bar);
+        QCOMPARE(bar->role(), QAccessible::ToolBar);
+        QStringList buttons;
+        QAccessibleInterface *next = nullptr;
+        for (int i = 0; i < bar->childCount(); ++i) {
+            QAccessibleInterface *b = bar->child(i);
+            if (b->state().invisible) continue;
+            QCOMPARE(b->role(), QAccessible::Button);
+            buttons << b->text(QAccessible::Name);
+            if (b->text(QAccessible::Name) == QLatin1String("Successivo")) next = b;
+        }
+        QCOMPARE(buttons, QStringList({"Primo", "Precedente", "Successivo", "Ultimo", "Inserisci", "Cancella",
+                                       "Modifica", "Conferma modifiche", "Annulla modifiche", "Aggiorna"}));
+        // Its enabled state, and pressing it through the reader's action.
+        QVERIFY(next && !next->state().disabled);
+        w.Diario->First();
+        QVERIFY(next->actionInterface());
+        next->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(w.Diario->RecNo(), 2);
+        QAccessibleInterface *post = nullptr;
+        for (int i = 0; i < bar->childCount(); ++i)
+            if (bar->child(i)->text(QAccessible::Name) == QLatin1String("Conferma modifiche")) post = bar->child(i);
+        QVERIFY(post && post->state().disabled);
+    }
+};
+
+QTEST_MAIN(TestAccessibility)
+#include "tst_accessibility.moc"
