@@ -398,6 +398,8 @@ Tfrm_main::Tfrm_main(const QStringList &arguments, QWidget *parent) : QWidget(pa
     // designed window (large font scales); elsewhere the scroll bars never show.
     PageScroller = new QScrollArea(this);
     PageScroller->setObjectName(QStringLiteral("PageScroller"));
+    // Only there for large fonts: it scrolls, it takes no place in the tab order.
+    PageScroller->setFocusPolicy(Qt::NoFocus);
     PageScroller->setFrameShape(QFrame::NoFrame);
     PageScroller->setWidgetResizable(true);
     PageControl1 = new QStackedWidget;
@@ -411,6 +413,7 @@ Tfrm_main::Tfrm_main(const QStringList &arguments, QWidget *parent) : QWidget(pa
 
     nav_diario = new TDBNavBar(this);
     nav_diario->setObjectName(QStringLiteral("nav_diario"));
+    nav_diario->setAccessibleName(QStringLiteral("Barra di navigazione"));
     nav_diario->SetAlign(TAlign::alBottom);
     nav_diario->SetDataSource(ds_diario);
     nav_diario->SetGlyphSize(TGlyphSize::gsLarge);

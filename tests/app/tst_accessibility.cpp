@@ -8,6 +8,8 @@
 #include "controls/dbnavbar.h"
 #include "core/formatsettings.h"
 #include "data/archive.h"
+#include "data/daodatabase.h"
+#include "data/daotable.h"
 #include "tests/app/accessibilitycheck.h"
 #include "tests/app/archivesql.h"
 
@@ -69,6 +71,8 @@ private slots:
         QAccessibleInterface *bar = QAccessible::queryAccessibleInterface(w.nav_diario);
         QVERIFY(bar);
         QCOMPARE(bar->role(), QAccessible::ToolBar);
+        QCOMPARE(bar->text(QAccessible::Name), QStringLiteral("Barra di navigazione"));
+        w.Diario->First();
         QStringList buttons;
         QAccessibleInterface *next = nullptr;
         for (int i = 0; i < bar->childCount(); ++i) {
@@ -82,7 +86,6 @@ private slots:
                                        "Modifica", "Conferma modifiche", "Annulla modifiche", "Aggiorna"}));
         // Its enabled state, and pressing it through the reader's action.
         QVERIFY(next && !next->state().disabled);
-        w.Diario->First();
         QVERIFY(next->actionInterface());
         next->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(w.Diario->RecNo(), 2);
