@@ -2,6 +2,7 @@
 #include "core/exceptions.h"
 
 #include "grid/customdbgrid_p.h"
+#include "grid/gridaccessible.h"
 #include "grid/gridglyphs.h"
 
 #include "data/datasource.h"
@@ -28,6 +29,7 @@ TCustomDBGrid::TCustomDBGrid(QWidget *parent)
                 | dgCancelOnExit),
       m_titleFont(font())
 {
+    installGridAccessibility();
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
     viewport()->setAutoFillBackground(false);
@@ -141,6 +143,7 @@ void TCustomDBGrid::dataChanged()
 {
     if (m_scrollBars == TScrollStyle::ssVertical || m_scrollBars == TScrollStyle::ssBoth) updateScrollBars();
     viewport()->update();
+    announceCurrentCell(this);
     if (EditorMode()) {
         // Another record under the editor: it follows only with dgAlwaysShowEditor.
         if (m_dataLink->Editing() || (m_options & dgAlwaysShowEditor)) placeEditor();
@@ -324,7 +327,10 @@ void TCustomDBGrid::SetSelectedIndex(int value)
         if (CanEditShow()) placeEditor();
         else HideEditor();
     }
-    if (changed) ColEnter();
+    if (changed) {
+        announceCurrentCell(this);
+        ColEnter();
+    }
 }
 
 TField *TCustomDBGrid::SelectedField() const
@@ -1283,6 +1289,7 @@ void TCustomDBGrid::focusInEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusInEvent(event);
     viewport()->update();
+    announceCurrentCell(this);
 }
 
 void TCustomDBGrid::focusOutEvent(QFocusEvent *event)
@@ -1308,4 +1315,78 @@ bool TCustomDBGrid::viewportEvent(QEvent *event)
     bool handled = true;
     guarded([&] { handled = QAbstractScrollArea::viewportEvent(event); });
     return handled;
+}
+
+// ---- what screen readers read -------------------------------------------------
+
+namespace {
+QList<int> visibleColumns(const TDBGridColumns &columns)
+{
+    QList<int> shown;
+    for (int i = 0; i < columns.Count(); ++i)
+        if (columns[i]->Visible()) shown << i;
+    return shown;
+}
+} // namespace
+
+int TCustomDBGrid::AccessibleRowCount() const
+{
+    return m_dataLink->Active() ? m_dataLink->RecordCount() : 0;
+}
+
+int TCustomDBGrid::AccessibleColumnCount() const
+{
+    return int(visibleColumns(m_columns).size());
+}
+
+QString TCustomDBGrid::AccessibleColumnTitle(int column) const
+{
+    const QList<int> shown = visibleColumns(m_columns);
+    return column >= 0 && column < shown.size() ? m_columns[shown[column]]->Title()->Caption() : QString();
+}
+
+QString TCustomDBGrid::AccessibleCellText(int row, int column) const
+{
+    if (row < 0) return AccessibleColumnTitle(column);
+    const QList<int> shown = visibleColumns(m_columns);
+    if (column < 0 || column >= shown.size() || row >= AccessibleRowCount()) return {};
+    TField *field = m_columns[shown[column]]->Field();
+    if (!field) return {};
+    const int active = m_dataLink->ActiveRecord();
+    m_dataLink->SetActiveRecord(row);
+    QString text;
+    try {
+        // A memo is read as its text, not as its kind.
+        const bool memo = field->DataType() == ftMemo || field->DataType() == ftFmtMemo;
+        text = memo ? field->AsString() : field->DisplayText();
+    } catch (const std::exception &) {
+    }
+    m_dataLink->SetActiveRecord(active);
+    return text;
+}
+
+QRect TCustomDBGrid::AccessibleCellRect(int row, int column) const
+{
+    const QList<int> shown = visibleColumns(m_columns);
+    if (column < 0 || column >= shown.size()) return {};
+    return CellRect(DataToRawColumn(shown[column]), row < 0 ? 0 : TitleOffset() + row);
+}
+
+int TCustomDBGrid::AccessibleCurrentRow() const
+{
+    return m_dataLink->Active() && !DataSet()->IsEmpty() ? m_dataLink->ActiveRecord() : -1;
+}
+
+int TCustomDBGrid::AccessibleCurrentColumn() const
+{
+    return int(visibleColumns(m_columns).indexOf(m_selectedIndex));
+}
+
+bool TCustomDBGrid::AccessibleSelectRow(int row)
+{
+    TDataSet *ds = DataSet();
+    if (!ds || row < 0 || row >= AccessibleRowCount()) return false;
+    const int distance = row - m_dataLink->ActiveRecord();
+    if (distance) ds->MoveBy(distance);
+    return true;
 }

@@ -130,6 +130,19 @@ public:
     static std::function<bool(QWidget *parent, const QString &text)> &confirmHook();
     static std::function<void()> &beepHook();
 
+    // What a screen reader's table reads (grid/gridaccessible): the rows on
+    // screen (the buffer ring, never the whole table; -1 for the title row),
+    // the visible data columns by their place, titles, cell texts and
+    // rectangles, and the current cell.
+    int AccessibleRowCount() const;
+    int AccessibleColumnCount() const;
+    QString AccessibleColumnTitle(int column) const;
+    QString AccessibleCellText(int row, int column) const;
+    QRect AccessibleCellRect(int row, int column) const;
+    int AccessibleCurrentRow() const;
+    int AccessibleCurrentColumn() const;
+    bool AccessibleSelectRow(int row);
+
     // While a layout is being applied (settings restore, many column changes).
     void BeginLayout();
     void EndLayout();

@@ -65,6 +65,10 @@ inline QStringList problems(QWidget *window)
     QStringList found;
     QMap<QString, QList<Node>> byName;
     for (const Node &n : nodes(window)) {
+        if (n.role == QAccessible::Table) {
+            QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(n.object);
+            if (!iface || !iface->tableInterface()) found << QStringLiteral("a table without rows and cells: %1").arg(describe(n));
+        }
         if (!n.state.focusable) continue;
         if (n.name.trimmed().isEmpty()) found << QStringLiteral("no name: %1").arg(describe(n));
         else byName[n.name].append(n);

@@ -63,6 +63,48 @@ private slots:
         QCOMPARE(names.value("grid_diario"), QStringLiteral("Lista giorni"));
     }
 
+    void gridIsATableOfTheDaysOnScreen()
+    {
+        static QList<QPair<QString, QString>> focused;   // cell text, its column's title
+        QAccessible::installUpdateHandler([](QAccessibleEvent *event) {
+            if (event->type() != QAccessible::Focus) return;
+            QAccessibleInterface *cell = event->accessibleInterface();
+            if (!cell || !cell->tableCellInterface()) return;
+            const auto headers = cell->tableCellInterface()->columnHeaderCells();
+            focused.append({cell->text(QAccessible::Name), headers.isEmpty() ? QString() : headers[0]->text(QAccessible::Name)});
+        });
+        QAccessible::setActive(true);
+        Tfrm_main w{QStringList()};
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.ButtonPanel2[1]->click();   // the list page
+        QAccessibleInterface *grid = QAccessible::queryAccessibleInterface(w.grid_diario);
+        QCOMPARE(grid->role(), QAccessible::Table);
+        QAccessibleTableInterface *table = grid->tableInterface();
+        QVERIFY(table);
+        QCOMPARE(table->columnCount(), 6);
+        QCOMPARE(table->rowCount(), 2);
+        QStringList titles;
+        for (int c = 0; c < table->columnCount(); ++c) titles << table->columnDescription(c);
+        QCOMPARE(titles, QStringList({"Data", "Peso", "BMI", "Minima", "Massima", "Note"}));
+        QCOMPARE(table->cellAt(0, 0)->text(QAccessible::Name), QStringLiteral("01/03/2024"));
+        QCOMPARE(table->cellAt(1, 3)->text(QAccessible::Name), QStringLiteral("85"));
+        QCOMPARE(table->cellAt(1, 0)->tableCellInterface()->columnHeaderCells().value(0)->text(QAccessible::Name),
+                 QStringLiteral("Data"));
+
+        // A row change is said as the new current cell with its title.
+        w.grid_diario->setFocus();
+        w.Diario->First();
+        focused.clear();
+        w.Diario->Next();
+        QVERIFY(!focused.isEmpty());
+        QCOMPARE(focused.last(), qMakePair(QStringLiteral("02/03/2024"), QStringLiteral("Data")));
+        QCOMPARE(table->selectedRows(), QList<int>{1});
+        QAccessible::installUpdateHandler(nullptr);
+        QAccessible::setActive(false);
+    }
+
     void navigatorIsAToolBarOfButtons()
     {
         Tfrm_main w{QStringList()};
