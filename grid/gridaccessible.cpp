@@ -202,13 +202,21 @@ void installGridAccessibility()
     Q_UNUSED(installed);
 }
 
+std::function<void(QAccessibleInterface *cell)> &gridAnnouncementHook()
+{
+    static std::function<void(QAccessibleInterface *)> hook;
+    return hook;
+}
+
 void announceCurrentCell(TCustomDBGrid *grid)
 {
-    if (!QAccessible::isActive() || !grid->hasFocus()) return;
+    // Nobody listening: nothing to build (this runs on every move).
+    if ((!QAccessible::isActive() && !gridAnnouncementHook()) || !grid->hasFocus()) return;
     QAccessibleInterface *table = QAccessible::queryAccessibleInterface(grid);
     QAccessibleTableInterface *t = table ? table->tableInterface() : nullptr;
     QAccessibleInterface *cell = t ? t->cellAt(grid->AccessibleCurrentRow(), grid->AccessibleCurrentColumn()) : nullptr;
     if (!cell) return;
+    if (gridAnnouncementHook()) gridAnnouncementHook()(cell);
     // The reader says the new cell with its column's title.
     QAccessibleEvent focus(cell, QAccessible::Focus);
     QAccessible::updateAccessibility(&focus);

@@ -12,6 +12,10 @@
 #include "data/daotable.h"
 #include "tests/app/accessibilitycheck.h"
 #include "tests/app/archivesql.h"
+#include "grid/exrichdbgrid.h"
+#include "grid/gridaccessible.h"
+
+#include <QToolButton>
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -65,15 +69,11 @@ private slots:
 
     void gridIsATableOfTheDaysOnScreen()
     {
-        static QList<QPair<QString, QString>> focused;   // cell text, its column's title
-        QAccessible::installUpdateHandler([](QAccessibleEvent *event) {
-            if (event->type() != QAccessible::Focus) return;
-            QAccessibleInterface *cell = event->accessibleInterface();
-            if (!cell || !cell->tableCellInterface()) return;
+        QList<QPair<QString, QString>> focused;   // cell text, its column's title
+        gridAnnouncementHook() = [&](QAccessibleInterface *cell) {
             const auto headers = cell->tableCellInterface()->columnHeaderCells();
             focused.append({cell->text(QAccessible::Name), headers.isEmpty() ? QString() : headers[0]->text(QAccessible::Name)});
-        });
-        QAccessible::setActive(true);
+        };
         Tfrm_main w{QStringList()};
         w.show();
         w.activateWindow();
@@ -95,14 +95,14 @@ private slots:
 
         // A row change is said as the new current cell with its title.
         w.grid_diario->setFocus();
+        QVERIFY(w.grid_diario->hasFocus());
         w.Diario->First();
         focused.clear();
         w.Diario->Next();
         QVERIFY(!focused.isEmpty());
         QCOMPARE(focused.last(), qMakePair(QStringLiteral("02/03/2024"), QStringLiteral("Data")));
         QCOMPARE(table->selectedRows(), QList<int>{1});
-        QAccessible::installUpdateHandler(nullptr);
-        QAccessible::setActive(false);
+        gridAnnouncementHook() = nullptr;
     }
 
     void navigatorIsAToolBarOfButtons()
