@@ -32,6 +32,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QInputDialog>
+#include <QShortcut>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -478,6 +479,20 @@ void Tfrm_main::buildCommandBar()
         connect(button, &QToolButton::clicked, this, [this, handler = b.handler] { guarded([&] { (this->*handler)(); }); });
         ButtonPanel2.append(button);
     }
+    // Without the mouse: Alt and the command's initial for each command (the
+    // program's own keys use none of them), and Ctrl+Tab / Ctrl+PgDn (with
+    // Shift / Ctrl+PgUp backwards) through the three pages by the same commands.
+    const char *const initials[] = {"G", "L", "S", "C", "M"};
+    for (int i = 0; i < ButtonPanel2.size(); ++i) {
+        auto *key = new QShortcut(QKeySequence(QStringLiteral("Alt+") + QLatin1String(initials[i])), this);
+        QToolButton *button = ButtonPanel2[i];
+        connect(key, &QShortcut::activated, button, &QToolButton::click);
+    }
+    for (const auto &[sequence, step] : {std::pair{"Ctrl+Tab", 1}, {"Ctrl+PgDown", 1}, {"Ctrl+Shift+Tab", -1},
+                                         {"Ctrl+Backtab", -1}, {"Ctrl+PgUp", -1}}) {
+        auto *key = new QShortcut(QKeySequence(QLatin1String(sequence)), this);
+        connect(key, &QShortcut::activated, this, [this, step = step] { guarded([&] { stepPage(step); }); });
+    }
     ButtonPanel1 = flatButton(Panel1, QStringLiteral("ButtonPanel1Button0"),
                               QStringLiteral("Informazioni su Tonalba"), drawLinkPicture(), QSize(180, 40));
     connect(ButtonPanel1, &QToolButton::clicked, this, [this] { guarded([this] { ButtonPanel1Buttons0Click(); }); });
@@ -920,6 +935,15 @@ bool Tfrm_main::loadReportTemplate(bool &damaged)
         return false;
     }
     return true;
+}
+
+void Tfrm_main::stepPage(int step)
+{
+    // The pages in the command bar's order, reached through their commands.
+    QWidget *const pages[] = {tb_scheda, tb_lista, tb_config};
+    const int here = int(std::find(std::begin(pages), std::end(pages), PageControl1->currentWidget()) - std::begin(pages));
+    const int next = ((here < 3 ? here : 0) + step + 3) % 3;
+    ButtonPanel2[next == 0 ? 0 : next == 1 ? 1 : 3]->click();
 }
 
 void Tfrm_main::ButtonPanel2Buttons4Click()

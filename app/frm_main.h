@@ -123,6 +123,7 @@ public:
 
     // Handlers.
     void FormCreate(const QStringList &arguments);
+    void stepPage(int step);
     void ButtonPanel2Buttons0Click();
     void ButtonPanel2Buttons1Click();
     void ButtonPanel2Buttons2Click();

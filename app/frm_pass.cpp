@@ -88,6 +88,10 @@ Tfrm_pass::Tfrm_pass(QWidget *parent) : QDialog(parent)
     Label1->setAlignment(Qt::AlignCenter);
     ComboBox1 = new TSimpleComboBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    // Read aloud: the edit by the label above it, the list as what it holds.
+    Label1->setBuddy(ComboBox1->edit());
+    ComboBox1->edit()->setAccessibleName(Label1->text());
+    ComboBox1->list()->setAccessibleName(QStringLiteral("Archivi"));
     layout->addWidget(Label1);
     layout->addWidget(ComboBox1);
     setFixedSize(260, 220);

@@ -20,6 +20,7 @@ public:
     QStringList items() const;
     QString Text() const;
     QListWidget *list() const { return m_list; }
+    QLineEdit *edit() const { return m_edit; }
 
 signals:
     // The user selected an entry (click, arrow keys, Enter).

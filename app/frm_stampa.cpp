@@ -28,6 +28,11 @@ Tfrm_stampa::Tfrm_stampa(QWidget *parent) : QDialog(parent)
     data2 = new TDateEdit(this);
     data2->setObjectName(QStringLiteral("data2"));
     data2->setGeometry(64, 38, 101, 21);
+    // The dates are read by their labels.
+    Label1->setBuddy(data1);
+    data1->setAccessibleName(Label1->text());
+    Label2->setBuddy(data2);
+    data2->setAccessibleName(Label2->text());
 
     BitBtn1 = new QPushButton(QStringLiteral("Annulla"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));

@@ -31,6 +31,7 @@ TPopupCalendar::TPopupCalendar(QWidget *parent, bool popup)
 {
     setAttribute(Qt::WA_NoMouseReplay);
     setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("Calendario"));
     m_color = palette().color(QPalette::Button);
     m_date = today();
     const double scale = (screen() ? screen()->logicalDotsPerInch() : 96.0) / 96.0;
@@ -73,7 +74,9 @@ void TPopupCalendar::SetHints(const QStringList &hints)
 {
     for (int i = 0; i < 4; ++i) {
         const QString own = hints.value(i);
-        m_buttons[std::size_t(i)]->setToolTip(own.isEmpty() ? QString::fromLatin1(kDefaultHints[i]) : own);
+        const QString hint = own.isEmpty() ? QString::fromLatin1(kDefaultHints[i]) : own;
+        m_buttons[std::size_t(i)]->setToolTip(hint);
+        m_buttons[std::size_t(i)]->setAccessibleName(hint);
     }
 }
 

@@ -55,6 +55,7 @@ public:
         setCursor(Qt::PointingHandCursor);
         setFocusPolicy(Qt::StrongFocus);
         setAttribute(Qt::WA_OpaquePaintEvent);
+        setAccessibleName(QStringLiteral("Pagine"));
     }
 
 protected:
@@ -218,6 +219,7 @@ void TStandardPreview::buildUi()
     for (const char *t : kZoomTexts) m_zoom->addItem(QString::fromUtf8(t));
     m_zoom->setCurrentIndex(Zoom100);
     m_zoom->setToolTip(QStringLiteral("Ingrandimento"));
+    m_zoom->setAccessibleName(m_zoom->toolTip());
     m_zoom->setFocusPolicy(Qt::ClickFocus);
     connect(m_zoom, &QComboBox::activated, this, &TStandardPreview::setZoomChoice);
     m_toolBar->addWidget(m_zoom);
@@ -268,11 +270,13 @@ void TStandardPreview::buildUi()
     m_prev = new QToolButton(this);
     m_prev->setArrowType(Qt::UpArrow);
     m_prev->setToolTip(QStringLiteral("Pagina precedente"));
+    m_prev->setAccessibleName(m_prev->toolTip());
     m_prev->setFocusPolicy(Qt::NoFocus);
     connect(m_prev, &QToolButton::clicked, this, &TStandardPreview::PrevPage);
     m_next = new QToolButton(this);
     m_next->setArrowType(Qt::DownArrow);
     m_next->setToolTip(QStringLiteral("Pagina successiva"));
+    m_next->setAccessibleName(m_next->toolTip());
     m_next->setFocusPolicy(Qt::NoFocus);
     connect(m_next, &QToolButton::clicked, this, &TStandardPreview::NextPage);
 
@@ -291,11 +295,13 @@ void TStandardPreview::buildUi()
     auto *barPrev = new QToolButton(m_pageBar);
     barPrev->setArrowType(Qt::LeftArrow);
     barPrev->setToolTip(QStringLiteral("Pagina precedente"));
+    barPrev->setAccessibleName(barPrev->toolTip());
     barPrev->setFocusPolicy(Qt::NoFocus);
     connect(barPrev, &QToolButton::clicked, this, &TStandardPreview::PrevPage);
     auto *barNext = new QToolButton(m_pageBar);
     barNext->setArrowType(Qt::RightArrow);
     barNext->setToolTip(QStringLiteral("Pagina successiva"));
+    barNext->setAccessibleName(barNext->toolTip());
     barNext->setFocusPolicy(Qt::NoFocus);
     connect(barNext, &QToolButton::clicked, this, &TStandardPreview::NextPage);
     m_pageLabel = new QLabel(m_pageBar);

@@ -20,13 +20,15 @@ struct Node
     QString name;
     QAccessible::State state;
     QObject *object = nullptr;
+    bool inCombo = false;   // a combo box's own list: read as the combo box
 };
 
-inline void walk(QAccessibleInterface *iface, int depth, QList<Node> &out)
+inline void walk(QAccessibleInterface *iface, int depth, QList<Node> &out, bool inCombo = false)
 {
     if (!iface || !iface->isValid()) return;
-    out.append({depth, iface->role(), iface->text(QAccessible::Name), iface->state(), iface->object()});
-    for (int i = 0; i < iface->childCount(); ++i) walk(iface->child(i), depth + 1, out);
+    out.append({depth, iface->role(), iface->text(QAccessible::Name), iface->state(), iface->object(), inCombo});
+    const bool combo = inCombo || iface->role() == QAccessible::ComboBox;
+    for (int i = 0; i < iface->childCount(); ++i) walk(iface->child(i), depth + 1, out, combo);
 }
 
 inline QList<Node> nodes(QWidget *window)
@@ -70,7 +72,7 @@ inline QStringList problems(QWidget *window)
             if (!iface || !iface->tableInterface()) found << QStringLiteral("a table without rows and cells: %1").arg(describe(n));
         }
         // A cell's text may be empty and repeat; its column's header names it.
-        if (!n.state.focusable || n.role == QAccessible::Cell) continue;
+        if (!n.state.focusable || n.role == QAccessible::Cell || n.inCombo) continue;
         if (n.name.trimmed().isEmpty()) found << QStringLiteral("no name: %1").arg(describe(n));
         else byName[n.name].append(n);
     }

@@ -5,6 +5,9 @@
 #include "app/application.h"
 #include "app/frm_main.h"
 #include "app/frm_pass.h"
+#include "app/frm_stampa.h"
+#include "controls/popupcalendar.h"
+#include "controls/dbmemo.h"
 #include "controls/dbnavbar.h"
 #include "core/formatsettings.h"
 #include "data/archive.h"
@@ -19,7 +22,11 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QStackedWidget>
 #include <QTest>
+#include <QTimer>
+
+#include <memory>
 
 class TestAccessibility : public QObject
 {
@@ -103,6 +110,79 @@ private slots:
         QCOMPARE(focused.last(), qMakePair(QStringLiteral("02/03/2024"), QStringLiteral("Data")));
         QCOMPARE(table->selectedRows(), QList<int>{1});
         gridAnnouncementHook() = nullptr;
+    }
+
+    void dialogsNameEveryControl_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::newRow("archive chooser") << "chooser";
+        QTest::newRow("period dialog") << "period";
+        QTest::newRow("new-archive question") << "new archive";
+        QTest::newRow("calendar") << "calendar";
+    }
+
+    void dialogsNameEveryControl()
+    {
+        QFETCH(QString, window);
+        std::unique_ptr<QWidget> owner;
+        QWidget *shown = nullptr;
+        QStringList problems;
+        if (window == "chooser") {
+            auto *chooser = new Tfrm_pass;
+            chooser->ComboBox1->setItems({"alfa", "beta"});
+            owner.reset(chooser);
+        } else if (window == "period") {
+            owner = std::make_unique<Tfrm_stampa>();
+        } else if (window == "calendar") {
+            owner = std::make_unique<TPopupCalendar>();
+        } else {
+            // A modal question: looked at while it waits for the answer.
+            QTimer::singleShot(0, [&] {
+                QWidget *dialog = QApplication::activeModalWidget();
+                if (dialog) problems = a11y::problems(dialog);
+                else problems << "no dialog";
+                if (dialog) dialog->close();
+            });
+            Tfrm_main::askArchiveNameHook()(nullptr);
+            QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+            return;
+        }
+        shown = owner.get();
+        shown->show();
+        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        if (const QByteArray path = qgetenv("TONALBA_A11Y_TREE"); !path.isEmpty())
+            qDebug().noquote() << a11y::tree(shown);
+        problems = a11y::problems(shown);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    }
+
+    void commandsWithoutTheMouse()
+    {
+        Tfrm_main w{QStringList()};
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto page = [&] { return w.PageControl1->currentWidget(); };
+        QCOMPARE(page(), w.tb_scheda);
+        QTest::keyClick(&w, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(page(), w.tb_lista);
+        QTest::keyClick(&w, Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(page(), w.tb_config);
+        // As when the button is clicked: the navigator is off on the configuration page.
+        QVERIFY(!w.nav_diario->isEnabled());
+        QTest::keyClick(&w, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(page(), w.tb_scheda);
+        QVERIFY(w.nav_diario->isEnabled());
+        QTest::keyClick(&w, Qt::Key_PageUp, Qt::ControlModifier);
+        QCOMPARE(page(), w.tb_config);
+        QTest::keyClick(&w, Qt::Key_L, Qt::AltModifier);
+        QCOMPARE(page(), w.tb_lista);
+        QTest::keyClick(&w, Qt::Key_G, Qt::AltModifier);
+        QCOMPARE(page(), w.tb_scheda);
+        // From inside the note, too.
+        w.NoteMemo->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(page(), w.tb_lista);
     }
 
     void navigatorIsAToolBarOfButtons()

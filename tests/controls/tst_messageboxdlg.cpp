@@ -2,6 +2,7 @@
 // the results it returns for each way of closing it, and the text treated as
 // a format pattern.
 
+#include "tests/app/accessibilitycheck.h"
 #include "controls/messageboxdlg.h"
 #include "controls/messageform_p.h"
 #include "core/exceptions.h"
@@ -63,6 +64,24 @@ class TestMessageBoxDlg : public QObject
     Q_OBJECT
 private slots:
     void initTestCase() { QCoreApplication::setApplicationName("Tonalba"); }
+
+    // As a screen reader reads it: the buttons named, the message readable.
+    void readByAScreenReader()
+    {
+        TMessageBoxDlg box;
+        configureMymsg(box);
+        QStringList problems;
+        QString tree;
+        whenShown(
+            [&](TMessageForm *form) {
+                problems = a11y::problems(form);
+                tree = a11y::tree(form);
+            },
+            [](TMessageForm *form) { QTest::keyClick(form->focusWidget(), Qt::Key_Return); });
+        box.ShowMessageAsk(kConfirm, TMsgDlgType::mtConfirmation, 0, TMsgDlgButtons(mbYes) | mbNo);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n') + "\n" + tree));
+        QVERIFY2(tree.contains(kConfirm), qPrintable(tree));
+    }
 
     void deleteConfirmationLayout()
     {

@@ -4,6 +4,7 @@
 // set, the window is also saved as pictures at each zoom and with a match.
 
 #include "recordingprintsystem.h"
+#include "tests/app/accessibilitycheck.h"
 
 #include "report/frbandtypes.h"
 #include "report/frbandview.h"
@@ -202,6 +203,27 @@ private slots:
 
         preview->close();
         QVERIFY(TStandardPreview::openPreviews().isEmpty());
+        QTRY_VERIFY(preview.isNull());
+    }
+
+    // As a screen reader reads them: every focusable control named, once.
+    void previewAndFindAreNamed()
+    {
+        QWidget owner;
+        TfrReport report(&owner);
+        report.ModalPreview = false;
+        fill(report, 2);
+        TStandardPreview::ShowBuiltReport(report);
+        QPointer<TStandardPreview> preview = TStandardPreview::openPreviews().first();
+        QVERIFY(QTest::qWaitForWindowExposed(preview));
+        QStringList problems = a11y::problems(preview);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n') + "\n" + a11y::tree(preview)));
+        TFindForm find(preview);
+        find.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&find));
+        problems = a11y::problems(&find);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n') + "\n" + a11y::tree(&find)));
+        preview->close();
         QTRY_VERIFY(preview.isNull());
     }
 
