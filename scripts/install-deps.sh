@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool python3 imagemagick poppler-utils emf2svg
+  dbus at-spi2-core python3-pyatspi
 )
 packages+=("$@")
 
