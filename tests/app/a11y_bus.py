@@ -8,7 +8,7 @@ readings by their whole place, the navigator a tool bar of named buttons,
 the list a table whose current row follows the keyboard. Every wait polls
 with a deadline.
 
-Usage: a11y_bus.py <tonalba> <tonalba-cli>
+Usage: a11y_bus.py <tonalba> <tonalba-cli> <diario.frf>
 """
 
 import os
@@ -66,6 +66,20 @@ def walk(node, depth=0):
             yield from walk(child, depth + 1)
 
 
+def check_window(window):
+    """Every focusable control of the window has a name (a combo box's list and
+    a table's cells excepted: their owner and their header name them)."""
+    for node, _ in walk(window):
+        if not node.getState().contains(pyatspi.STATE_FOCUSABLE) or node.name.strip():
+            continue
+        if node.getRole() in (pyatspi.ROLE_TABLE_CELL, pyatspi.ROLE_LIST_ITEM):
+            continue
+        parent = node.parent
+        if parent is not None and parent.getRole() in (pyatspi.ROLE_COMBO_BOX, pyatspi.ROLE_MENU):
+            continue
+        fail("%s: a focusable %s without a name" % (window.name, node.getRoleName()))
+
+
 def find_app():
     desktop = pyatspi.Registry.getDesktop(0)
     for i in range(desktop.childCount):
@@ -76,8 +90,9 @@ def find_app():
 
 
 def main():
-    program, cli = sys.argv[1], sys.argv[2]
+    program, cli, template = sys.argv[1], sys.argv[2], sys.argv[3]
     home = tempfile.mkdtemp(prefix="tonalba-a11y-")
+    shutil.copy(template, os.path.join(home, "diario.frf"))
     archive = os.path.join(home, "rossi.mdb")
     days = os.path.join(home, "giorni.csv")
     with open(days, "w", encoding="utf-8") as f:
@@ -99,14 +114,7 @@ def main():
                                                  None))
         print("window:", window.name)
         nodes = list(walk(window))
-        for node, depth in nodes:
-            states = node.getState()
-            if states.contains(pyatspi.STATE_FOCUSABLE) and node.getRole() != pyatspi.ROLE_TABLE_CELL \
-                    and not node.name.strip():
-                parent = node.parent
-                if parent is not None and parent.getRole() in (pyatspi.ROLE_COMBO_BOX, pyatspi.ROLE_MENU):
-                    continue
-                fail("a focusable %s without a name" % node.getRoleName())
+        check_window(window)
         names = {node.name: node for node, _ in nodes}
         for expected in ["Prima rilevazione, prima misurazione, massima (PAS)",
                          "Seconda rilevazione, seconda misurazione, pulsazioni", "Data", "Peso", "Note",
@@ -161,6 +169,83 @@ def main():
             fail("the current row reads " + date)
         poll("the reader to be told", lambda: "02/03/2026" in focused)
         print("announced:", focused[-1])
+
+        # The other windows, opened as a user opens them (keys and clicks,
+        # never a bus call that would wait inside their modal loop).
+        def key(*keys):
+            subprocess.run(["xdotool", "key", "--clearmodifiers", *keys], env=x_env, check=True)
+
+        def window_named(name):
+            return poll("the window %s (there are: %s)" % (name, [app.getChildAtIndex(i).name for i in range(app.childCount)
+                                                                  if app.getChildAtIndex(i) is not None]), lambda: next(
+                (app.getChildAtIndex(i) for i in range(app.childCount)
+                 if app.getChildAtIndex(i) is not None and app.getChildAtIndex(i).name.startswith(name)), None))
+
+        def named_once(window, expected):
+            check_window(window)
+            found = [node.name for node, _ in walk(window)]
+            for name in expected:
+                if name not in found:
+                    fail("%s: nothing named %s (names: %s)" % (window.name, name, found))
+            print("%s: %s" % (window.name, ", ".join(expected)))
+
+        def focus_window(pattern):
+            # No window manager: the keyboard goes to the window xdotool names,
+            # and to where the pointer is.
+            ids = poll("an X window " + pattern, lambda: subprocess.run(
+                ["xdotool", "search", "--name", pattern], env=x_env, capture_output=True, text=True).stdout.split())
+            subprocess.run(["xdotool", "windowfocus", "--sync", ids[-1]], env=x_env, check=True)
+            subprocess.run(["xdotool", "mousemove", "--window", ids[-1], "20", "60"], env=x_env, check=True)
+
+        def click(node):
+            x, y, w, h = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+            subprocess.run(["xdotool", "mousemove", str(x + w // 2), str(y + h // 2), "click", "1"], env=x_env,
+                           check=True)
+
+        key("alt+s")
+        period = window_named("Periodo")
+        named_once(period, ["da data", "a data", "Annulla", "Stampa"])
+        click(next(node for node, _ in walk(period)
+                   if node.name == "Stampa" and node.getRole() == pyatspi.ROLE_PUSH_BUTTON))
+        preview = window_named("Anteprima")
+        named_once(preview, ["Pagine", "Apri", "Stampa", "Trova", "Chiudi", "Pagina precedente"])
+        # On Linux a combo box is read by its value, its hint as the description.
+        zoom = next(node for node, _ in walk(preview) if node.getRole() == pyatspi.ROLE_COMBO_BOX)
+        if zoom.description != "Ingrandimento":
+            fail("the zoom box is described as %r" % zoom.description)
+        click(next(node for node, _ in walk(preview)
+                   if node.name == "Chiudi" and node.getRole() == pyatspi.ROLE_PUSH_BUTTON))
+        poll("the preview to close", lambda: not any(
+            app.getChildAtIndex(i) is not None and app.getChildAtIndex(i).name.startswith("Anteprima")
+            for i in range(app.childCount)))
+        # The delete question: the navigator's button, clicked where it is.
+        delete = next(bar.getChildAtIndex(i) for i in range(bar.childCount)
+                      if bar.getChildAtIndex(i).name == "Cancella")
+        click(delete)
+        question = poll("the delete question", lambda: next(
+            (app.getChildAtIndex(i) for i in range(app.childCount)
+             if app.getChildAtIndex(i) is not None and app.getChildAtIndex(i).getRole() == pyatspi.ROLE_DIALOG
+             and app.getChildAtIndex(i).getState().contains(pyatspi.STATE_SHOWING)), None))
+        check_window(question)
+        texts = [node.name for node, _ in walk(question) if node.name]
+        buttons = [node.name for node, _ in walk(question) if node.getRole() == pyatspi.ROLE_PUSH_BUTTON]
+        if len(buttons) != 2 or not all(buttons):
+            fail("the question's buttons: %s" % buttons)
+        print("question %s: %s" % (question.name, " | ".join(texts[1:])))
+        key("Escape")
+
+        # The archive chooser: a second start with two archives.
+        proc.terminate()
+        proc.wait(10)
+        subprocess.run([cli, "new", os.path.join(home, "bianchi.mdb")], env=env, check=True,
+                       stdout=subprocess.DEVNULL)
+        proc = subprocess.Popen([program], env=app_env, stdout=log, stderr=subprocess.STDOUT)
+        app = poll("the program on the bus again", find_app)
+        chooser = poll("the archive chooser", lambda: next(
+            (app.getChildAtIndex(i) for i in range(app.childCount)
+             if app.getChildAtIndex(i) is not None and app.getChildAtIndex(i).getRole() == pyatspi.ROLE_DIALOG
+             and app.getChildAtIndex(i).getState().contains(pyatspi.STATE_SHOWING)), None))
+        named_once(chooser, ["Scegliere l'archivio", "Archivi", "bianchi", "rossi"])
         print("a11y_bus: passed")
     finally:
         proc.terminate()

@@ -7,6 +7,7 @@
 #include "app/frm_pass.h"
 #include "app/frm_stampa.h"
 #include "controls/popupcalendar.h"
+#include "controls/dbdateedit.h"
 #include "controls/dbmemo.h"
 #include "controls/dbnavbar.h"
 #include "core/formatsettings.h"
@@ -183,6 +184,29 @@ private slots:
         w.NoteMemo->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
         QCOMPARE(page(), w.tb_lista);
+    }
+
+    void cardTabOrder()
+    {
+        Tfrm_main w{QStringList()};
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.DataEdit->setFocus();
+        QStringList order;
+        for (int i = 0; i < 15; ++i) {
+            QWidget *f = QApplication::focusWidget();
+            while (f && f->objectName().isEmpty()) f = f->parentWidget();
+            order << (f ? f->objectName() : QString());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QStringList expected{"DBDateEdit1", "DBEditPeso"};
+        for (const char *g : {"SX_", "DX_"})
+            for (int m = 1; m <= 2; ++m)
+                for (const char *k : {"MAX", "MIN", "PULS"})
+                    expected << QStringLiteral("DBEdit%1%2_%3").arg(QLatin1String(g), QLatin1String(k)).arg(m);
+        expected << "DBMemoNote";
+        QCOMPARE(order, expected);
     }
 
     void navigatorIsAToolBarOfButtons()
