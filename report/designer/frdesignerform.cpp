@@ -552,6 +552,7 @@ void TFRDesignerForm::buildBars()
     FrameWidthBox = new QSpinBox(FrameBar);
     FrameWidthBox->setObjectName(QStringLiteral("E1"));
     FrameWidthBox->setToolTip(QStringLiteral("Larghezza bordo"));
+    FrameWidthBox->setAccessibleName(FrameWidthBox->toolTip());
     FrameWidthBox->setRange(1, 20);
     // Arrows apply at once; typing applies on Enter.
     FrameWidthBox->setKeyboardTracking(false);
@@ -608,6 +609,7 @@ void TFRDesignerForm::buildBody()
     ScrollBox->setFocusPolicy(Qt::NoFocus);
     ScrollBox->setBackgroundRole(QPalette::Dark);
     PageView = new TfrDesignPage(this);
+    PageView->setAccessibleName(QStringLiteral("Pagina"));
     ScrollBox->setWidget(PageView);
     connect(ScrollBox->horizontalScrollBar(), &QScrollBar::valueChanged, HRuler, &TfrRuler::setOffset);
     connect(ScrollBox->verticalScrollBar(), &QScrollBar::valueChanged, VRuler, &TfrRuler::setOffset);

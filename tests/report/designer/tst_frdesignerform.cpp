@@ -5,6 +5,7 @@
 // chooser) is answered through its dialog table, and its options go to an INI
 // file in the test's folder.
 
+#include "tests/app/accessibilitycheck.h"
 #include "tests/report/designer/designertestkit.h"
 #include "report/designer/frbandtypesform.h"
 #include "report/designer/frdesignerdialogs.h"
@@ -199,6 +200,16 @@ private slots:
         QTest::newRow("a drag snaps both corners") << QPoint(50, 50) << QPoint(171, 90) << QRect(48, 48, 120, 40);
         QTest::newRow("dragged up and left") << QPoint(171, 90) << QPoint(50, 50) << QRect(48, 48, 120, 40);
     }
+    // As a screen reader reads it: every focusable control named, once.
+    void readByAScreenReader()
+    {
+        TfrReport report;
+        TFRDesignerForm form(report);
+        QVERIFY(showForm(form));
+        const QStringList problems = a11y::problems(&form);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n') + "\n" + a11y::tree(&form)));
+    }
+
     void insertText()
     {
         QFETCH(QPoint, from);
