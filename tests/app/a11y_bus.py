@@ -189,14 +189,6 @@ def main():
                     fail("%s: nothing named %s (names: %s)" % (window.name, name, found))
             print("%s: %s" % (window.name, ", ".join(expected)))
 
-        def focus_window(pattern):
-            # No window manager: the keyboard goes to the window xdotool names,
-            # and to where the pointer is.
-            ids = poll("an X window " + pattern, lambda: subprocess.run(
-                ["xdotool", "search", "--name", pattern], env=x_env, capture_output=True, text=True).stdout.split())
-            subprocess.run(["xdotool", "windowfocus", "--sync", ids[-1]], env=x_env, check=True)
-            subprocess.run(["xdotool", "mousemove", "--window", ids[-1], "20", "60"], env=x_env, check=True)
-
         def click(node):
             x, y, w, h = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
             subprocess.run(["xdotool", "mousemove", str(x + w // 2), str(y + h // 2), "click", "1"], env=x_env,
