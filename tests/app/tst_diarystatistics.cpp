@@ -17,6 +17,20 @@ TDateTime day(const QString &iso)
     return encodeDate(iso.left(4).toInt(), iso.mid(5, 2).toInt(), iso.mid(8, 2).toInt());
 }
 
+// A case's days as the diary gives them: day 0 is 1 March 2026.
+QList<TDayReadings> readings(const statscases::Case &c)
+{
+    QList<TDayReadings> days;
+    for (const statscases::Day &d : c.days) {
+        TDayReadings r;
+        r.day = encodeDate(2026, 3, 1) + d.offset;
+        for (int i = 0; i < 12; ++i) r.values[i / 6][(i / 3) % 2][i % 3] = d.values[i];
+        r.weight = d.weight;
+        days << r;
+    }
+    return days;
+}
+
 std::vector<statscases::Case> allCases()
 {
     const QList<statscases::Case> list = statscases::cases();
@@ -30,14 +44,7 @@ class Statistics : public testing::TestWithParam<statscases::Case>
 TEST_P(Statistics, MatchTheHandWorkedNumbers)
 {
     const statscases::Case &c = GetParam();
-    QList<TDayReadings> days;
-    for (const statscases::Day &d : c.days) {
-        TDayReadings r;
-        r.day = encodeDate(2026, 3, 1) + d.offset;
-        for (int i = 0; i < 12; ++i) r.values[i / 6][(i / 3) % 2][i % 3] = d.values[i];
-        r.weight = d.weight;
-        days << r;
-    }
+    const QList<TDayReadings> days = readings(c);
     const TDiaryStatistics s = ComputeDiaryStatistics(days, c.height, day(c.from), day(c.to));
     EXPECT_EQ(s.toJson().toStdString(), c.json.toStdString());
 }
@@ -55,14 +62,7 @@ TEST(Statistics, TextSaysTheSameInItalian)
     ASSERT_TRUE(TFormatSettings::forLocale(QStringLiteral("it_IT"), it));
     TFormatSettings::setCurrent(it);
     const statscases::Case c = statscases::cases().at(3);
-    QList<TDayReadings> days;
-    for (const statscases::Day &d : c.days) {
-        TDayReadings r;
-        r.day = encodeDate(2026, 3, 1) + d.offset;
-        for (int i = 0; i < 12; ++i) r.values[i / 6][(i / 3) % 2][i % 3] = d.values[i];
-        r.weight = d.weight;
-        days << r;
-    }
+    const QList<TDayReadings> days = readings(c);
     const QString text = ComputeDiaryStatistics(days, c.height).toText();
     EXPECT_TRUE(text.contains(QStringLiteral("Peso: da 70,0 kg (01/03/2026) a 71,5 kg (03/03/2026), variazione +1,5 kg")))
         << text.toStdString();
