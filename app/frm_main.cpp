@@ -4,6 +4,7 @@
 #include "app/diaryfiles.h"
 #include "app/frm_pass.h"
 #include "app/frm_stampa.h"
+#include "controls/accessible.h"
 #include "controls/dbdateedit.h"
 #include "controls/dbedit.h"
 #include "controls/dbmemo.h"
@@ -227,13 +228,6 @@ QLabel *label(QWidget *parent, const QString &text, int x, int y, int w = 100, b
     return l;
 }
 
-// The control a label stands for: its buddy, named by the label's own text,
-// so that what is read and what is shown never disagree.
-void labels(QLabel *label, QWidget *control)
-{
-    label->setBuddy(control);
-    control->setAccessibleName(label->text());
-}
 
 TDBEdit *dbEdit(QWidget *parent, TDataSource *source, const QString &field, const QString &name, int x, int y,
                 int w)
@@ -520,10 +514,10 @@ void Tfrm_main::buildCardPage()
     DataEdit->SetDataSource(ds_diario);
     DataEdit->SetDataField(QStringLiteral("Data"));
     DataEdit->setGeometry(8, 44, 121, 21);
-    labels(dataLabel, DataEdit);
+    nameByLabel(dataLabel, DataEdit);
     QLabel *pesoLabel = label(page, QStringLiteral("Peso"), 136, 30);
     PesoEdit = dbEdit(page, ds_diario, QStringLiteral("Peso"), QStringLiteral("DBEditPeso"), 136, 44, 64);
-    labels(pesoLabel, PesoEdit);
+    nameByLabel(pesoLabel, PesoEdit);
 
     QWidget *previous = PesoEdit;
     setTabOrder(DataEdit, PesoEdit);
@@ -565,7 +559,7 @@ void Tfrm_main::buildCardPage()
     QLabel *noteLabel = label(page, QStringLiteral("Note"), 8, 178 + 0);
     NoteMemo = new TDBMemo(page);
     NoteMemo->setObjectName(QStringLiteral("DBMemoNote"));
-    labels(noteLabel, NoteMemo);
+    nameByLabel(noteLabel, NoteMemo);
     NoteMemo->SetDataSource(ds_diario);
     NoteMemo->SetDataField(QStringLiteral("Note"));
     NoteMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -640,7 +634,7 @@ void Tfrm_main::buildListPage()
     cerca = new QLineEdit(bottom);
     cerca->setObjectName(QStringLiteral("cerca"));
     cerca->setGeometry(60, 5, 265, 21);
-    labels(ricerca, cerca);
+    nameByLabel(ricerca, cerca);
     connect(cerca, &QLineEdit::textChanged, this, [this] { guarded([this] { cercaChange(); }); });
     layout->addWidget(bottom);
 }
@@ -704,11 +698,11 @@ void Tfrm_main::buildConfigPage()
     TerapiaMemo->SetDataField(QStringLiteral("Terapia"));
     TerapiaMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     TerapiaMemo->setGeometry(8, 154, 285, 89);
-    labels(nomeLabel, NomeEdit);
-    labels(nascitaLabel, NascitaEdit);
-    labels(altezzaLabel, AltezzaEdit);
-    labels(terapiaDataLabel, TerapiaDataEdit);
-    labels(terapiaLabel, TerapiaMemo);
+    nameByLabel(nomeLabel, NomeEdit);
+    nameByLabel(nascitaLabel, NascitaEdit);
+    nameByLabel(altezzaLabel, AltezzaEdit);
+    nameByLabel(terapiaDataLabel, TerapiaDataEdit);
+    nameByLabel(terapiaLabel, TerapiaMemo);
 
     BitBtn1 = new QPushButton(drawIcon(5), QStringLiteral("Modifica il tracciato di stampa"), page);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));

@@ -1,4 +1,5 @@
 #include "app/frm_pass.h"
+#include "controls/accessible.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -89,8 +90,7 @@ Tfrm_pass::Tfrm_pass(QWidget *parent) : QDialog(parent)
     ComboBox1 = new TSimpleComboBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     // Read aloud: the edit by the label above it, the list as what it holds.
-    Label1->setBuddy(ComboBox1->edit());
-    ComboBox1->edit()->setAccessibleName(Label1->text());
+    nameByLabel(Label1, ComboBox1->edit());
     ComboBox1->list()->setAccessibleName(QStringLiteral("Archivi"));
     layout->addWidget(Label1);
     layout->addWidget(ComboBox1);

@@ -1,4 +1,5 @@
 #include "app/frm_stampa.h"
+#include "controls/accessible.h"
 #include "controls/dateedit.h"
 
 #include <QLabel>
@@ -29,10 +30,8 @@ Tfrm_stampa::Tfrm_stampa(QWidget *parent) : QDialog(parent)
     data2->setObjectName(QStringLiteral("data2"));
     data2->setGeometry(64, 38, 101, 21);
     // The dates are read by their labels.
-    Label1->setBuddy(data1);
-    data1->setAccessibleName(Label1->text());
-    Label2->setBuddy(data2);
-    data2->setAccessibleName(Label2->text());
+    nameByLabel(Label1, data1);
+    nameByLabel(Label2, data2);
 
     BitBtn1 = new QPushButton(QStringLiteral("Annulla"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));

@@ -4,6 +4,7 @@
 #include "controls/flattoolbutton.h"
 
 #include <QAccessibleWidget>
+#include <QLabel>
 
 namespace {
 
@@ -52,4 +53,10 @@ void installControlAccessibility()
         return true;
     }();
     Q_UNUSED(installed);
+}
+
+void nameByLabel(QLabel *label, QWidget *control)
+{
+    label->setBuddy(control);
+    control->setAccessibleName(label->text());
 }

@@ -5,3 +5,9 @@
 // controls made; safe to call again.
 
 void installControlAccessibility();
+
+class QLabel;
+class QWidget;
+// The control a label stands for: its buddy, named by the label's own text,
+// so that what a reader says and what the screen shows never disagree.
+void nameByLabel(QLabel *label, QWidget *control);

@@ -253,6 +253,7 @@ private:
     // screen, OnShowEditor agrees); else an empty rectangle.
     QRect ownEditorCell(TField *field);
     bool editKey(int key, Qt::KeyboardModifiers mods);
+    void keepAppendedRow(bool wasInsert);
     void toggleBoolean(TField *field);
     void hideMemoEditor(bool write);
     void hidePicker();

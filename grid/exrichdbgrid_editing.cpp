@@ -94,9 +94,7 @@ void TExRichDBGrid::keyPressEvent(QKeyEvent *event)
         }
         const bool wasInsert = ds->State() == DataSetState::Insert;
         TRichDBGrid::keyPressEvent(event);
-        // The appended record stays when the user leaves its row.
-        if (AllowAutoAppend && !wasInsert && ds->State() == DataSetState::Insert)
-            SetOptions(Options() & ~TDBGridOptions(dgCancelOnExit));
+        keepAppendedRow(wasInsert);
         return;
     }
     // Up brings dgCancelOnExit back: only an appended row the user has not
@@ -104,6 +102,14 @@ void TExRichDBGrid::keyPressEvent(QKeyEvent *event)
     if (mods == Qt::NoModifier && event->key() == Qt::Key_Up && AllowAutoAppend)
         SetOptions(Options() | dgCancelOnExit);
     TRichDBGrid::keyPressEvent(event);
+}
+
+void TExRichDBGrid::keepAppendedRow(bool wasInsert)
+{
+    // A record just appended past the end stays when the user leaves its row.
+    TDataSet *ds = DataSet();
+    if (AllowAutoAppend && !wasInsert && ds && ds->State() == DataSetState::Insert)
+        SetOptions(Options() & ~TDBGridOptions(dgCancelOnExit));
 }
 
 bool TExRichDBGrid::editKey(int key, Qt::KeyboardModifiers mods)
@@ -116,8 +122,7 @@ bool TExRichDBGrid::editKey(int key, Qt::KeyboardModifiers mods)
         if (!tabsMoveCells()) return false;
         const bool wasInsert = ds->State() == DataSetState::Insert;
         tabToCell(true);
-        if (AllowAutoAppend && !wasInsert && ds->State() == DataSetState::Insert)
-            SetOptions(Options() & ~TDBGridOptions(dgCancelOnExit));
+        keepAppendedRow(wasInsert);
         return true;
     }
     if (mods == Qt::ControlModifier && key == Qt::Key_C) {

@@ -57,25 +57,6 @@ QString longHint(const QString &hint)
     return bar < 0 ? hint : hint.mid(bar + 1);
 }
 
-// The index of an indexed table whose fields are exactly this field, or an
-// empty name. Tables show their indexes as the built-in sort reads them.
-QString indexOnField(TDataSet *ds, const QString &fieldName)
-{
-    const QMetaObject *mo = ds->metaObject();
-    if (mo->indexOfProperty("IndexName") < 0 || mo->indexOfMethod("IndexNames()") < 0
-        || mo->indexOfMethod("IndexFieldNames(QString)") < 0)
-        return {};
-    QStringList names;
-    QMetaObject::invokeMethod(ds, "IndexNames", Qt::DirectConnection, Q_RETURN_ARG(QStringList, names));
-    for (const QString &name : std::as_const(names)) {
-        QString fields;
-        QMetaObject::invokeMethod(ds, "IndexFieldNames", Qt::DirectConnection, Q_RETURN_ARG(QString, fields),
-                                  Q_ARG(QString, name));
-        if (fields.compare(fieldName, Qt::CaseInsensitive) == 0) return name;
-    }
-    return {};
-}
-
 } // namespace
 
 // ---- automatic column widths ------------------------------------------------
@@ -125,8 +106,13 @@ void TExRichDBGrid::AutoSizeColumns()
     if (ds->State() == DataSetState::Edit || ds->State() == DataSetState::Insert) return;
     const int count = Columns().Count();
     QList<int> widths(count, 0);
+    // Looked up once: every record on screen is measured with them.
+    QList<QFontMetrics> metrics;
+    QList<TField *> fields;
     for (int i = 0; i < count; ++i) {
         const TColumn *c = Columns()[i];
+        metrics.append(QFontMetrics(c->Font()));
+        fields.append(c->Field());
         if (Options() & dgTitles)
             widths[i] = QFontMetrics(c->Title()->Font()).horizontalAdvance(c->Title()->Caption());
     }
@@ -136,11 +122,10 @@ void TExRichDBGrid::AutoSizeColumns()
         ds->First();
         for (int row = 0; row < VisibleRowCount() && !ds->Eof(); ++row) {
             for (int i = 0; i < count; ++i) {
-                const TColumn *c = Columns()[i];
-                TField *f = c->Field();
+                TField *f = fields[i];
                 if (!f || f->IsNull()) continue;
                 const QString text = isMemo(f) && m_fullSizeMemo ? f->AsString() : f->DisplayText();
-                widths[i] = qMax(widths[i], QFontMetrics(c->Font()).horizontalAdvance(text));
+                widths[i] = qMax(widths[i], metrics[i].horizontalAdvance(text));
             }
             ds->Next();
         }
@@ -491,7 +476,13 @@ void TExRichDBGrid::openSearch(int dataCol)
     TDataSet *ds = DataSet();
     TField *field = dataCol < Columns().Count() ? Columns()[dataCol]->Field() : nullptr;
     if (!ds || !field) return;
-    const QString index = indexOnField(ds, field->FieldName);
+    // The index whose fields are exactly the column's field, if the table has one.
+    QString index;
+    for (const QString &name : TableIndexNames(ds))
+        if (TableIndexFields(ds, name).compare(field->FieldName, Qt::CaseInsensitive) == 0) {
+            index = name;
+            break;
+        }
     if (index.isEmpty()) return;
     if (ds->property("IndexName").toString().compare(index, Qt::CaseInsensitive) != 0)
         ds->setProperty("IndexName", index);

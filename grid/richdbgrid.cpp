@@ -427,14 +427,36 @@ void TRichDBGrid::contextMenuEvent(QContextMenuEvent *event)
 
 // ---- built-in sort ------------------------------------------------------------
 
+bool TRichDBGrid::IsIndexedTable(const TDataSet *ds)
+{
+    const QMetaObject *mo = ds->metaObject();
+    return mo->indexOfProperty("IndexName") >= 0 && mo->indexOfMethod("IndexNames()") >= 0;
+}
+
+QStringList TRichDBGrid::TableIndexNames(TDataSet *ds)
+{
+    QStringList names;
+    if (IsIndexedTable(ds))
+        QMetaObject::invokeMethod(ds, "IndexNames", Qt::DirectConnection, Q_RETURN_ARG(QStringList, names));
+    return names;
+}
+
+QString TRichDBGrid::TableIndexFields(TDataSet *ds, const QString &index)
+{
+    QString fields;
+    if (ds->metaObject()->indexOfMethod("IndexFieldNames(QString)") >= 0)
+        QMetaObject::invokeMethod(ds, "IndexFieldNames", Qt::DirectConnection, Q_RETURN_ARG(QString, fields),
+                                  Q_ARG(QString, index));
+    return fields;
+}
+
 void TRichDBGrid::builtInSort(int dataCol, TField *field)
 {
     Q_UNUSED(dataCol);
     TDataSet *ds = DataSet();
     if (!ds || !field) return;
-    const QMetaObject *mo = ds->metaObject();
-    const bool table = mo->indexOfProperty("IndexName") >= 0 && mo->indexOfMethod("IndexNames()") >= 0;
-    const bool query = mo->indexOfProperty("SQL") >= 0;
+    const bool table = IsIndexedTable(ds);
+    const bool query = ds->metaObject()->indexOfProperty("SQL") >= 0;
     if (!table && !query) return;
     const bool descending =
         field->FieldName.compare(m_sortField, Qt::CaseInsensitive) == 0 ? !m_sortDescending : false;
@@ -449,20 +471,13 @@ void TRichDBGrid::builtInSort(int dataCol, TField *field)
 
 bool TRichDBGrid::sortTable(TDataSet *ds, const QString &fieldName, bool descending)
 {
-    QStringList names;
-    QMetaObject::invokeMethod(ds, "IndexNames", Qt::DirectConnection, Q_RETURN_ARG(QStringList, names));
-    auto fieldsOf = [ds](const QString &index) {
-        QString fields;
-        if (ds->metaObject()->indexOfMethod("IndexFieldNames(QString)") >= 0)
-            QMetaObject::invokeMethod(ds, "IndexFieldNames", Qt::DirectConnection, Q_RETURN_ARG(QString, fields),
-                                      Q_ARG(QString, index));
-        return fields;
-    };
+    const QStringList names = TableIndexNames(ds);
     QStringList candidates;
     if (descending) candidates << fieldName + QLatin1Char('D');
     candidates << fieldName;
     for (const char *primary : {"PrimaryKey", "Primary"})
-        if (fieldsOf(primary).compare(fieldName, Qt::CaseInsensitive) == 0) candidates << primary;
+        if (TableIndexFields(ds, QString::fromLatin1(primary)).compare(fieldName, Qt::CaseInsensitive) == 0)
+            candidates << QString::fromLatin1(primary);
     for (const QString &candidate : std::as_const(candidates)) {
         const auto it = std::find_if(names.cbegin(), names.cend(), [&](const QString &n) {
             return n.compare(candidate, Qt::CaseInsensitive) == 0;
@@ -608,7 +623,10 @@ void TRichDBGrid::restoreFieldLayout(TIniFile &ini)
     // The field stored at place 0 first, then place 1, and so on.
     std::stable_sort(places.begin(), places.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
+    // One rebuild at the end, not one per field moved.
+    ds->DisableControls();
     for (int i = 0; i < places.size(); ++i) places[i].second->SetIndex(i);
+    ds->EnableControls();
     Columns().RebuildColumns();
     EndLayout();
 }

@@ -90,6 +90,12 @@ public:
     // The data column whose title is pressed, or -1.
     int PressedTitle() const { return m_titleDown ? m_pressedCol : -1; }
 
+    // An indexed table as the grid sees one (see the header): its index
+    // names, and the fields of one index ("" when it cannot tell).
+    static bool IsIndexedTable(const TDataSet *ds);
+    static QStringList TableIndexNames(TDataSet *ds);
+    static QString TableIndexFields(TDataSet *ds, const QString &index);
+
     TCheckTitleBtnEvent OnCheckButton;
     TGetCellPropsEvent OnGetCellProps;
     TGetCellParamsEvent OnGetCellParams;
